@@ -1,0 +1,130 @@
+// The value type carried by every method channel: a tagged union of fourteen
+// alternatives with value semantics and a total ordering.
+#pragma once
+
+#include <any>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace flutter {
+
+class EncodableValue;
+
+using EncodableList = std::vector<EncodableValue>;
+using EncodableMap = std::map<EncodableValue, EncodableValue>;
+
+/// An application object of any copyable type, held type-erased so that codec
+/// extensions can carry it. Orders by the identity of the CustomValue itself.
+class CustomValue {
+ public:
+  template <typename T, typename = std::enable_if_t<!std::is_same_v<std::decay_t<T>, CustomValue>>>
+  explicit CustomValue(T&& object) : object_(std::forward<T>(object)) {}
+
+  const std::any& object() const { return object_; }
+
+  /// The held object if it has type T, otherwise null.
+  template <typename T>
+  const T* GetIf() const {
+    return std::any_cast<T>(&object_);
+  }
+
+ private:
+  std::any object_;
+};
+
+class EncodableValue {
+ public:
+  // The alternatives in their binding order: the index decides the ordering of
+  // values and, through the standard codec, nothing else.
+  using Variant = std::variant<std::monostate,         // 0 null
+                               bool,                   // 1
+                               int32_t,                // 2
+                               int64_t,                // 3
+                               double,                 // 4
+                               std::string,            // 5
+                               std::vector<uint8_t>,   // 6 byte list
+                               std::vector<int32_t>,   // 7
+                               std::vector<int64_t>,   // 8
+                               std::vector<double>,    // 9
+                               EncodableList,          // 10
+                               EncodableMap,           // 11
+                               CustomValue,            // 12
+                               std::vector<float>>;    // 13
+
+  EncodableValue() = default;
+  EncodableValue(std::monostate) {}
+  EncodableValue(bool value) : value_(value) {}
+  EncodableValue(int32_t value) : value_(value) {}
+  EncodableValue(int64_t value) : value_(value) {}
+  EncodableValue(double value) : value_(value) {}
+  // A zero-terminated text is a string, never a bool.
+  EncodableValue(const char* text) : value_(std::string(text)) {}
+  EncodableValue(std::string value) : value_(std::move(value)) {}
+  EncodableValue(std::vector<uint8_t> value) : value_(std::move(value)) {}
+  EncodableValue(std::vector<int32_t> value) : value_(std::move(value)) {}
+  EncodableValue(std::vector<int64_t> value) : value_(std::move(value)) {}
+  EncodableValue(std::vector<double> value) : value_(std::move(value)) {}
+  EncodableValue(EncodableList value) : value_(std::move(value)) {}
+  EncodableValue(EncodableMap value) : value_(std::move(value)) {}
+  EncodableValue(CustomValue value) : value_(std::move(value)) {}
+  EncodableValue(std::vector<float> value) : value_(std::move(value)) {}
+
+  /// Index of the held alternative (0 to 13).
+  size_t index() const { return value_.index(); }
+
+  bool IsNull() const { return std::holds_alternative<std::monostate>(value_); }
+
+  template <typename T>
+  bool Holds() const {
+    return std::holds_alternative<T>(value_);
+  }
+
+  /// The content if alternative T is held, otherwise null.
+  template <typename T>
+  const T* GetIf() const {
+    return std::get_if<T>(&value_);
+  }
+  template <typename T>
+  T* GetIf() {
+    return std::get_if<T>(&value_);
+  }
+
+  /// The content of alternative T; throws std::bad_variant_access ("bad variant
+  /// access") when another alternative is held.
+  template <typename T>
+  const T& Get() const {
+    const T* content = GetIf<T>();
+    if (content == nullptr) throw std::bad_variant_access();
+    return *content;
+  }
+  template <typename T>
+  T& Get() {
+    T* content = GetIf<T>();
+    if (content == nullptr) throw std::bad_variant_access();
+    return *content;
+  }
+
+  const Variant& variant() const { return value_; }
+
+  /// The total ordering used for map keys; see encodable_value.cpp.
+  friend bool operator<(const EncodableValue& left, const EncodableValue& right);
+
+ private:
+  Variant value_;
+};
+
+/// True when neither value orders before the other: the two are the same map key.
+inline bool operator==(const EncodableValue& left, const EncodableValue& right) {
+  return !(left < right) && !(right < left);
+}
+inline bool operator!=(const EncodableValue& left, const EncodableValue& right) {
+  return !(left == right);
+}
+
+}  // namespace flutter

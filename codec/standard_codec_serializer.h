@@ -1,0 +1,59 @@
+// The standard message codec's wire format: one type byte, then the payload.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/byte_streams.h"
+#include "codec/encodable_value.h"
+
+namespace flutter {
+
+class StandardCodecSerializer {
+ public:
+  /// Values nested deeper than this are not read or written: their place holds
+  /// null and a diagnostic line is printed. It keeps the recursion of a hostile
+  /// message well inside the UI thread's 1 MiB stack (a level costs well under
+  /// 1 KiB, also under sanitizers), far beyond what any channel of the app uses.
+  static constexpr int kMaxNestingDepth = 256;
+
+  /// A payload that the rest of the buffer cannot hold is still filled with
+  /// zeros (or nulls) of its announced shape when it misses at most this many
+  /// bytes (or elements); a larger shortfall gives an empty value instead, so
+  /// that a short message never reserves memory for a size it merely announces.
+  static constexpr size_t kMaxFilledShortfall = 64;
+
+  /// Largest size the 32-bit size prefix can carry. A longer value is written
+  /// as null with a diagnostic instead of a corrupted prefix.
+  static constexpr uint64_t kMaxEncodableSize = 0xFFFFFFFFu;
+
+  StandardCodecSerializer() = default;
+  virtual ~StandardCodecSerializer() = default;
+
+  StandardCodecSerializer(const StandardCodecSerializer&) = delete;
+  StandardCodecSerializer& operator=(const StandardCodecSerializer&) = delete;
+
+  /// The process-wide default serializer, created on first use.
+  static const StandardCodecSerializer& GetInstance();
+
+  /// Reads the payload of a value whose type byte the caller has already read.
+  virtual EncodableValue ReadValueOfType(uint8_t type, ByteStreamReader* stream) const;
+
+  /// Writes one complete value: type byte and payload.
+  virtual void WriteValue(const EncodableValue& value, ByteStreamWriter* stream) const;
+
+  /// Reads a type byte and then the value through ReadValueOfType.
+  EncodableValue ReadValue(ByteStreamReader* stream) const;
+
+ protected:
+  /// REQUIRES: size <= kMaxEncodableSize.
+  void WriteSize(size_t size, ByteStreamWriter* stream) const;
+  size_t ReadSize(ByteStreamReader* stream) const;
+
+ private:
+  void WritePayload(const EncodableValue& value, ByteStreamWriter* stream) const;
+  EncodableValue ReadList(ByteStreamReader* stream) const;
+  EncodableValue ReadMap(ByteStreamReader* stream) const;
+};
+
+}  // namespace flutter
