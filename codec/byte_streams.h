@@ -7,6 +7,9 @@
 
 namespace flutter {
 
+/// The line printed for every read past the end of a stream.
+inline constexpr char kInvalidReadDiagnostic[] = "Invalid read in StandardCodecByteStreamReader";
+
 class ByteStreamReader {
  public:
   virtual ~ByteStreamReader() = default;

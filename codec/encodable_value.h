@@ -42,20 +42,20 @@ class EncodableValue {
  public:
   // The alternatives in their binding order: the index decides the ordering of
   // values and, through the standard codec, nothing else.
-  using Variant = std::variant<std::monostate,         // 0 null
-                               bool,                   // 1
-                               int32_t,                // 2
-                               int64_t,                // 3
-                               double,                 // 4
-                               std::string,            // 5
-                               std::vector<uint8_t>,   // 6 byte list
-                               std::vector<int32_t>,   // 7
-                               std::vector<int64_t>,   // 8
-                               std::vector<double>,    // 9
-                               EncodableList,          // 10
-                               EncodableMap,           // 11
-                               CustomValue,            // 12
-                               std::vector<float>>;    // 13
+  using Variant = std::variant<std::monostate,        // 0 null
+                               bool,                  // 1
+                               int32_t,               // 2
+                               int64_t,               // 3
+                               double,                // 4
+                               std::string,           // 5
+                               std::vector<uint8_t>,  // 6 byte list
+                               std::vector<int32_t>,  // 7
+                               std::vector<int64_t>,  // 8
+                               std::vector<double>,   // 9
+                               EncodableList,         // 10
+                               EncodableMap,          // 11
+                               CustomValue,           // 12
+                               std::vector<float>>;   // 13
 
   EncodableValue() = default;
   EncodableValue(std::monostate) {}

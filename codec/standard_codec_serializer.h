@@ -17,11 +17,13 @@ class StandardCodecSerializer {
   /// 1 KiB, also under sanitizers), far beyond what any channel of the app uses.
   static constexpr int kMaxNestingDepth = 256;
 
-  /// A payload that the rest of the buffer cannot hold is still filled with
-  /// zeros (or nulls) of its announced shape when it misses at most this many
-  /// bytes (or elements); a larger shortfall gives an empty value instead, so
-  /// that a short message never reserves memory for a size it merely announces.
-  static constexpr size_t kMaxFilledShortfall = 64;
+  /// Bounds what a truncated message can make the decoder allocate. A string,
+  /// byte list or typed list whose payload the rest of the buffer cannot hold is
+  /// zero-filled in its announced shape only up to this many bytes; a longer one
+  /// decodes empty. A list or map that runs out of bytes gets at most this many
+  /// null elements (or entries) for the missing ones. Memory never follows a
+  /// size that a message merely announces.
+  static constexpr size_t kMaxMissingContent = 64;
 
   /// Largest size the 32-bit size prefix can carry. A longer value is written
   /// as null with a diagnostic instead of a corrupted prefix.

@@ -10,10 +10,12 @@ class StandardMethodCodec : public MethodCodec<EncodableValue> {
  public:
   /// The shared codec for serializer (the default serializer when null). Codecs
   /// handed out here stay valid until the process ends, also while it exits.
-  static const StandardMethodCodec& GetInstance(const StandardCodecSerializer* serializer = nullptr);
+  static const StandardMethodCodec& GetInstance(
+      const StandardCodecSerializer* serializer = nullptr);
 
   /// serializer must outlive the codec.
-  explicit StandardMethodCodec(const StandardCodecSerializer* serializer) : serializer_(serializer) {}
+  explicit StandardMethodCodec(const StandardCodecSerializer* serializer)
+      : serializer_(serializer) {}
 
   std::unique_ptr<MethodCall<EncodableValue>> DecodeMethodCall(const uint8_t* message,
                                                                size_t message_size) const override;

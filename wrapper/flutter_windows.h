@@ -26,10 +26,10 @@ typedef struct FlutterDesktopMessageResponseHandle FlutterDesktopMessageResponse
 /// What the engine is started with. Zero-filled, then set; the strings stay
 /// owned by the caller.
 typedef struct {
-  const wchar_t* assets_path;        // UTF-16, NUL-terminated
-  const wchar_t* icu_data_path;      // UTF-16, NUL-terminated
-  const wchar_t* aot_library_path;   // UTF-16, NUL-terminated
-  const char* dart_entrypoint;       // UTF-8; empty for the default entry point
+  const wchar_t* assets_path;       // UTF-16, NUL-terminated
+  const wchar_t* icu_data_path;     // UTF-16, NUL-terminated
+  const wchar_t* aot_library_path;  // UTF-16, NUL-terminated
+  const char* dart_entrypoint;      // UTF-8; empty for the default entry point
   int32_t dart_entrypoint_argc;
   int32_t reserved0;
   const char** dart_entrypoint_argv;  // null when the count is 0
@@ -81,12 +81,9 @@ FLUTTER_EXPORT bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef messe
                                                 const char* channel, const uint8_t* message,
                                                 size_t message_size);
 /// False: reply is never called. True: it is called exactly once.
-FLUTTER_EXPORT bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef messenger,
-                                                         const char* channel,
-                                                         const uint8_t* message,
-                                                         size_t message_size,
-                                                         FlutterDesktopBinaryReply reply,
-                                                         void* user_data);
+FLUTTER_EXPORT bool FlutterDesktopMessengerSendWithReply(
+    FlutterDesktopMessengerRef messenger, const char* channel, const uint8_t* message,
+    size_t message_size, FlutterDesktopBinaryReply reply, void* user_data);
 /// A null callback removes the channel's callback.
 FLUTTER_EXPORT void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger,
                                                        const char* channel,
@@ -120,7 +117,8 @@ static_assert(sizeof(void*) != 8 || sizeof(FlutterDesktopEngineProperties) == 64
 static_assert(sizeof(void*) != 8 || offsetof(FlutterDesktopEngineProperties, icu_data_path) == 8);
 static_assert(sizeof(void*) != 8 ||
               offsetof(FlutterDesktopEngineProperties, aot_library_path) == 16);
-static_assert(sizeof(void*) != 8 || offsetof(FlutterDesktopEngineProperties, dart_entrypoint) == 24);
+static_assert(sizeof(void*) != 8 ||
+              offsetof(FlutterDesktopEngineProperties, dart_entrypoint) == 24);
 static_assert(sizeof(void*) != 8 ||
               offsetof(FlutterDesktopEngineProperties, dart_entrypoint_argc) == 32);
 static_assert(sizeof(void*) != 8 ||

@@ -1,0 +1,259 @@
+// Encode and decode throughput of the standard codec, side by side with
+// msgpack-cxx on the same content and with memcpy of the same megabyte. Prints
+// each of ours as a ratio to msgpack and the 1 MiB cases as a share of memcpy.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <msgpack.hpp>
+#include <string>
+#include <vector>
+
+#include "codec/standard_method_codec.h"
+
+namespace {
+
+using flutter::EncodableList;
+using flutter::EncodableMap;
+using flutter::EncodableValue;
+
+const flutter::StandardCodecSerializer& Serializer() {
+  return flutter::StandardCodecSerializer::GetInstance();
+}
+const flutter::StandardMethodCodec& Codec() { return flutter::StandardMethodCodec::GetInstance(); }
+
+constexpr size_t kMegabyte = 1 << 20;
+constexpr int kNestingDepth = 64;
+
+std::vector<uint8_t> EncodeValue(const EncodableValue& value) {
+  std::vector<uint8_t> bytes;
+  flutter::ByteBufferStreamWriter writer(&bytes);
+  Serializer().WriteValue(value, &writer);
+  return bytes;
+}
+
+void BenchmarkDecode(benchmark::State& state, const std::vector<uint8_t>& bytes) {
+  for (auto _ : state) {
+    flutter::ByteBufferStreamReader reader(bytes.data(), bytes.size());
+    EncodableValue value = Serializer().ReadValue(&reader);
+    benchmark::DoNotOptimize(value);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+void BenchmarkEncode(benchmark::State& state, const EncodableValue& value) {
+  size_t size = 0;
+  for (auto _ : state) {
+    std::vector<uint8_t> bytes = EncodeValue(value);
+    size = bytes.size();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+}
+
+template <typename Pack>
+void BenchmarkMsgpackEncode(benchmark::State& state, Pack pack) {
+  size_t size = 0;
+  for (auto _ : state) {
+    msgpack::sbuffer buffer;
+    msgpack::packer<msgpack::sbuffer> packer(buffer);
+    pack(packer);
+    size = buffer.size();
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+}
+
+// msgpack decodes into its own dynamic object tree, as ours does into values.
+void BenchmarkMsgpackDecode(benchmark::State& state, const msgpack::sbuffer& buffer) {
+  for (auto _ : state) {
+    msgpack::object_handle handle = msgpack::unpack(buffer.data(), buffer.size());
+    benchmark::DoNotOptimize(handle.get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * buffer.size()));
+}
+
+template <typename Pack>
+msgpack::sbuffer MsgpackBytes(Pack pack) {
+  msgpack::sbuffer buffer;
+  msgpack::packer<msgpack::sbuffer> packer(buffer);
+  pack(packer);
+  return buffer;
+}
+
+// --- the content, once for ours and once for msgpack ---
+
+const EncodableMap& HundredEntries() {
+  static const EncodableMap map = [] {
+    EncodableMap entries;
+    for (int32_t i = 0; i < 100; ++i) entries.emplace(EncodableValue("key" + std::to_string(i)), i);
+    return entries;
+  }();
+  return map;
+}
+const std::map<std::string, int32_t>& HundredEntriesNative() {
+  static const std::map<std::string, int32_t> map = [] {
+    std::map<std::string, int32_t> entries;
+    for (int32_t i = 0; i < 100; ++i) entries.emplace("key" + std::to_string(i), i);
+    return entries;
+  }();
+  return map;
+}
+
+const std::vector<double>& MegabyteOfDoubles() {
+  static const std::vector<double> doubles = [] {
+    std::vector<double> values(kMegabyte / sizeof(double));
+    for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<double>(i) * 0.5;
+    return values;
+  }();
+  return doubles;
+}
+
+EncodableValue Nested() {
+  EncodableValue value;
+  for (int i = 0; i < kNestingDepth; ++i) value = EncodableValue(EncodableList{std::move(value)});
+  return value;
+}
+
+auto PackCall = [](msgpack::packer<msgpack::sbuffer>& packer) {
+  packer.pack_array(2);
+  packer.pack(std::string("setCloseToTrayEnabled"));
+  packer.pack_map(1);
+  packer.pack(std::string("enabled"));
+  packer.pack(true);
+};
+auto PackMap = [](msgpack::packer<msgpack::sbuffer>& packer) {
+  packer.pack(HundredEntriesNative());
+};
+auto PackDoubles = [](msgpack::packer<msgpack::sbuffer>& packer) {
+  packer.pack(MegabyteOfDoubles());
+};
+auto PackNested = [](msgpack::packer<msgpack::sbuffer>& packer) {
+  for (int i = 0; i < kNestingDepth; ++i) packer.pack_array(1);
+  packer.pack_nil();
+};
+
+// --- the call ---
+
+void CallEncodeOurs(benchmark::State& state) {
+  const flutter::MethodCall<> call("setCloseToTrayEnabled",
+                                   std::make_unique<EncodableValue>(EncodableMap{
+                                       {EncodableValue("enabled"), EncodableValue(true)}}));
+  for (auto _ : state) {
+    auto bytes = Codec().EncodeMethodCall(call);
+    benchmark::DoNotOptimize(bytes->data());
+  }
+}
+void CallDecodeOurs(benchmark::State& state) {
+  const flutter::MethodCall<> call("setCloseToTrayEnabled",
+                                   std::make_unique<EncodableValue>(EncodableMap{
+                                       {EncodableValue("enabled"), EncodableValue(true)}}));
+  const std::vector<uint8_t> bytes = *Codec().EncodeMethodCall(call);
+  for (auto _ : state) {
+    auto decoded = Codec().DecodeMethodCall(bytes.data(), bytes.size());
+    benchmark::DoNotOptimize(decoded.get());
+  }
+}
+void CallEncodeMsgpack(benchmark::State& state) { BenchmarkMsgpackEncode(state, PackCall); }
+void CallDecodeMsgpack(benchmark::State& state) {
+  BenchmarkMsgpackDecode(state, MsgpackBytes(PackCall));
+}
+
+void MapEncodeOurs(benchmark::State& state) {
+  BenchmarkEncode(state, EncodableValue(HundredEntries()));
+}
+void MapDecodeOurs(benchmark::State& state) {
+  BenchmarkDecode(state, EncodeValue(EncodableValue(HundredEntries())));
+}
+void MapEncodeMsgpack(benchmark::State& state) { BenchmarkMsgpackEncode(state, PackMap); }
+void MapDecodeMsgpack(benchmark::State& state) {
+  BenchmarkMsgpackDecode(state, MsgpackBytes(PackMap));
+}
+
+void DoublesEncodeOurs(benchmark::State& state) {
+  BenchmarkEncode(state, EncodableValue(MegabyteOfDoubles()));
+}
+void DoublesDecodeOurs(benchmark::State& state) {
+  BenchmarkDecode(state, EncodeValue(EncodableValue(MegabyteOfDoubles())));
+}
+void DoublesEncodeMsgpack(benchmark::State& state) { BenchmarkMsgpackEncode(state, PackDoubles); }
+void DoublesDecodeMsgpack(benchmark::State& state) {
+  BenchmarkMsgpackDecode(state, MsgpackBytes(PackDoubles));
+}
+void DoublesMemcpy(benchmark::State& state) {
+  const std::vector<double>& source = MegabyteOfDoubles();
+  std::vector<double> destination(source.size());
+  for (auto _ : state) {
+    std::memcpy(destination.data(), source.data(), kMegabyte);
+    benchmark::DoNotOptimize(destination.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kMegabyte));
+}
+
+void NestedEncodeOurs(benchmark::State& state) { BenchmarkEncode(state, Nested()); }
+void NestedDecodeOurs(benchmark::State& state) { BenchmarkDecode(state, EncodeValue(Nested())); }
+void NestedEncodeMsgpack(benchmark::State& state) { BenchmarkMsgpackEncode(state, PackNested); }
+void NestedDecodeMsgpack(benchmark::State& state) {
+  BenchmarkMsgpackDecode(state, MsgpackBytes(PackNested));
+}
+
+BENCHMARK(CallEncodeOurs);
+BENCHMARK(CallEncodeMsgpack);
+BENCHMARK(CallDecodeOurs);
+BENCHMARK(CallDecodeMsgpack);
+BENCHMARK(MapEncodeOurs);
+BENCHMARK(MapEncodeMsgpack);
+BENCHMARK(MapDecodeOurs);
+BENCHMARK(MapDecodeMsgpack);
+BENCHMARK(DoublesEncodeOurs);
+BENCHMARK(DoublesEncodeMsgpack);
+BENCHMARK(DoublesDecodeOurs);
+BENCHMARK(DoublesDecodeMsgpack);
+BENCHMARK(DoublesMemcpy);
+BENCHMARK(NestedEncodeOurs);
+BENCHMARK(NestedEncodeMsgpack);
+BENCHMARK(NestedDecodeOurs);
+BENCHMARK(NestedDecodeMsgpack);
+
+// Keeps each run's time per iteration so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> nanoseconds;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) nanoseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const auto& ns = reporter.nanoseconds;
+  const auto ratio = [&](const std::string& ours, const std::string& reference) {
+    if (!ns.count(ours) || !ns.count(reference)) return;
+    std::cout << std::left << std::setw(22) << ours << std::fixed << std::setprecision(2)
+              << ns.at(ours) / ns.at(reference) << "x " << reference << '\n';
+  };
+  std::cout << "\nours / msgpack-cxx (target <= 1.00 for the call and the map):\n";
+  for (const char* kase : {"Call", "Map", "Doubles", "Nested"}) {
+    for (const char* direction : {"Encode", "Decode"}) {
+      ratio(std::string(kase) + direction + "Ours", std::string(kase) + direction + "Msgpack");
+    }
+  }
+  std::cout << "\n1 MiB double list as a share of memcpy bandwidth (target >= 50%):\n";
+  for (const char* name : {"DoublesEncodeOurs", "DoublesDecodeOurs"}) {
+    if (ns.count(name) && ns.count("DoublesMemcpy")) {
+      std::cout << std::left << std::setw(22) << name << std::fixed << std::setprecision(0)
+                << 100.0 * ns.at("DoublesMemcpy") / ns.at(name) << "%\n";
+    }
+  }
+  benchmark::Shutdown();
+  return 0;
+}

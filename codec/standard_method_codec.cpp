@@ -1,0 +1,113 @@
+// Method calls and reply envelopes over the standard serializer.
+#include "codec/standard_method_codec.h"
+
+#include <map>
+#include <mutex>
+
+#include "codec/diagnostic.h"
+
+namespace flutter {
+namespace {
+
+constexpr uint8_t kSuccessEnvelope = 0;
+constexpr uint8_t kErrorEnvelope = 1;
+
+// One codec per serializer, for the life of the process.
+struct CodecRegistry {
+  std::mutex mutex;
+  std::map<const StandardCodecSerializer*, const StandardMethodCodec*> codecs;
+};
+
+}  // namespace
+
+const StandardMethodCodec& StandardMethodCodec::GetInstance(
+    const StandardCodecSerializer* serializer) {
+  if (serializer == nullptr) serializer = &StandardCodecSerializer::GetInstance();
+  // Never torn down, so codecs stay valid while the process exits.
+  static CodecRegistry* const registry = new CodecRegistry();
+  std::lock_guard<std::mutex> lock(registry->mutex);
+  const StandardMethodCodec*& codec = registry->codecs[serializer];
+  if (codec == nullptr) codec = new StandardMethodCodec(serializer);
+  return *codec;
+}
+
+std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCall(
+    const uint8_t* message, size_t message_size) const {
+  ByteBufferStreamReader stream(message, message_size);
+  EncodableValue name = serializer_->ReadValue(&stream);
+  const std::string* method_name = name.GetIf<std::string>();
+  if (method_name == nullptr) {
+    WriteDiagnosticLine("Invalid method call; method name is not a string.");
+    return nullptr;
+  }
+  auto arguments = std::make_unique<EncodableValue>(serializer_->ReadValue(&stream));
+  return std::make_unique<MethodCall<EncodableValue>>(*method_name, std::move(arguments));
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCall(
+    const MethodCall<EncodableValue>& method_call) const {
+  auto message = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(message.get());
+  serializer_->WriteValue(EncodableValue(method_call.MethodName()), &stream);
+  const EncodableValue* arguments = method_call.Arguments();
+  serializer_->WriteValue(arguments != nullptr ? *arguments : EncodableValue(), &stream);
+  return message;
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelope(
+    const EncodableValue* result) const {
+  auto envelope = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(envelope.get());
+  stream.WriteByte(kSuccessEnvelope);
+  serializer_->WriteValue(result != nullptr ? *result : EncodableValue(), &stream);
+  return envelope;
+}
+
+std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelope(
+    const std::string& error_code, const std::string& error_message,
+    const EncodableValue* error_details) const {
+  auto envelope = std::make_unique<std::vector<uint8_t>>();
+  ByteBufferStreamWriter stream(envelope.get());
+  stream.WriteByte(kErrorEnvelope);
+  serializer_->WriteValue(EncodableValue(error_code), &stream);
+  // An empty message travels as null, not as an empty string.
+  serializer_->WriteValue(error_message.empty() ? EncodableValue() : EncodableValue(error_message),
+                          &stream);
+  serializer_->WriteValue(error_details != nullptr ? *error_details : EncodableValue(), &stream);
+  return envelope;
+}
+
+bool StandardMethodCodec::DecodeResponseEnvelope(const uint8_t* response, size_t response_size,
+                                                 MethodResult<EncodableValue>* result) const {
+  ByteBufferStreamReader stream(response, response_size);
+  switch (stream.ReadByte()) {
+    case kSuccessEnvelope: {
+      const EncodableValue value = serializer_->ReadValue(&stream);
+      if (value.IsNull()) {
+        result->Success();
+      } else {
+        result->Success(value);
+      }
+      return true;
+    }
+    case kErrorEnvelope: {
+      const EncodableValue code = serializer_->ReadValue(&stream);
+      const EncodableValue message = serializer_->ReadValue(&stream);
+      const EncodableValue details = serializer_->ReadValue(&stream);
+      // Checked access: a malformed envelope throws before anything is delivered.
+      const std::string& code_text = code.Get<std::string>();
+      const std::string message_text =
+          message.IsNull() ? std::string() : message.Get<std::string>();
+      if (details.IsNull()) {
+        result->Error(code_text, message_text);
+      } else {
+        result->Error(code_text, message_text, details);
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace flutter
