@@ -1,0 +1,400 @@
+// A recording stand-in for the engine library's C functions.
+#include "tests/fakes/recording_engine.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+quorvane::fakes::RecordingEngine* current_engine = nullptr;
+
+// Reads a field of a C record at its byte offset, as the engine library does.
+template <typename T>
+T ReadAt(const void* record, size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const unsigned char*>(record) + offset, sizeof(T));
+  return value;
+}
+
+quorvane::fakes::RecordingEngine& Record(quorvane::fakes::EngineCall call) {
+  quorvane::fakes::RecordingEngine& engine = quorvane::fakes::RecordingEngine::Current();
+  engine.calls.push_back(call);
+  return engine;
+}
+
+}  // namespace
+
+namespace quorvane::fakes {
+
+RecordingEngine::RecordingEngine() {
+  if (current_engine != nullptr) {
+    std::fputs("RecordingEngine: only one may exist at a time\n", stderr);
+    std::abort();
+  }
+  current_engine = this;
+}
+
+RecordingEngine::~RecordingEngine() { current_engine = nullptr; }
+
+RecordingEngine& RecordingEngine::Current() {
+  if (current_engine == nullptr) {
+    std::fputs("RecordingEngine: an engine function was called without a RecordingEngine\n",
+               stderr);
+    std::abort();
+  }
+  return *current_engine;
+}
+
+size_t RecordingEngine::CountOf(EngineCall call) const {
+  return static_cast<size_t>(std::count(calls.begin(), calls.end(), call));
+}
+
+void RecordingEngine::ClearRecords() {
+  calls.clear();
+  registrar_names.clear();
+  sends.clear();
+  registrations.clear();
+  responses.clear();
+  window_messages.clear();
+}
+
+FlutterDesktopEngineRef RecordingEngine::engine() const {
+  return reinterpret_cast<FlutterDesktopEngineRef>(const_cast<char*>(&engine_token_));
+}
+
+FlutterDesktopMessengerRef RecordingEngine::messenger() const {
+  return reinterpret_cast<FlutterDesktopMessengerRef>(const_cast<char*>(&messenger_token_));
+}
+
+FlutterDesktopViewControllerRef RecordingEngine::view_controller() const {
+  return reinterpret_cast<FlutterDesktopViewControllerRef>(
+      const_cast<char*>(&view_controller_token_));
+}
+
+FlutterDesktopViewRef RecordingEngine::view() const {
+  return reinterpret_cast<FlutterDesktopViewRef>(const_cast<char*>(&view_token_));
+}
+
+HWND RecordingEngine::view_window() const {
+  return reinterpret_cast<HWND>(const_cast<char*>(&view_token_) + 1);
+}
+
+const CallbackRegistration* RecordingEngine::CallbackFor(const std::string& channel) const {
+  auto entry = callbacks_.find(channel);
+  return entry == callbacks_.end() ? nullptr : &entry->second;
+}
+
+const FlutterDesktopMessageResponseHandle* RecordingEngine::DeliverMessage(
+    const std::string& channel, const std::vector<uint8_t>& bytes) {
+  const CallbackRegistration* registration = CallbackFor(channel);
+  if (registration == nullptr) return nullptr;
+  FlutterDesktopMessageCallback callback = registration->callback;
+  void* user_data = registration->user_data;
+
+  response_counts_.push_back(0);
+  auto* handle =
+      reinterpret_cast<const FlutterDesktopMessageResponseHandle*>(&response_counts_.back());
+  FlutterDesktopMessage message{};
+  message.struct_size = sizeof(message);
+  message.channel = channel.c_str();
+  message.message = bytes.empty() ? nullptr : bytes.data();
+  message.message_size = bytes.size();
+  message.response_handle = handle;
+  callback(messenger(), &message, user_data);
+  return handle;
+}
+
+size_t RecordingEngine::ResponseCount(const FlutterDesktopMessageResponseHandle* handle) const {
+  return static_cast<size_t>(
+      std::count_if(responses.begin(), responses.end(),
+                    [handle](const SentResponse& response) { return response.handle == handle; }));
+}
+
+const SentResponse* RecordingEngine::ResponseTo(
+    const FlutterDesktopMessageResponseHandle* handle) const {
+  for (const SentResponse& response : responses) {
+    if (response.handle == handle) return &response;
+  }
+  return nullptr;
+}
+
+void RecordingEngine::DeliverReply(size_t index, const std::vector<uint8_t>& bytes) {
+  if (index >= sends.size() || !sends[index].with_reply || sends[index].reply_delivered ||
+      sends[index].reply == nullptr) {
+    ++protocol_violations;
+    return;
+  }
+  sends[index].reply_delivered = true;
+  // Copied out: the reply may send again and grow the records.
+  FlutterDesktopBinaryReply reply = sends[index].reply;
+  void* user_data = sends[index].user_data;
+  reply(bytes.empty() ? nullptr : bytes.data(), bytes.size(), user_data);
+}
+
+void RecordingEngine::ReportFrame() {
+  if (!frame_pending) return;
+  frame_pending = false;
+  next_frame_callback(next_frame_user_data);
+}
+
+void RecordingEngine::DestroyEngine() {
+  engine_running = false;
+  callbacks_.clear();
+  frame_pending = false;
+}
+
+void RecordingEngine::SetCallback(const std::string& channel,
+                                  FlutterDesktopMessageCallback callback, void* user_data) {
+  registrations.push_back({channel, callback, user_data});
+  if (callback == nullptr) {
+    callbacks_.erase(channel);
+  } else {
+    callbacks_[channel] = {channel, callback, user_data};
+  }
+}
+
+void RecordingEngine::AcceptResponse(const FlutterDesktopMessageResponseHandle* handle,
+                                     const uint8_t* data, size_t data_length) {
+  SentResponse response;
+  response.handle = handle;
+  response.data_null = data == nullptr;
+  if (data != nullptr) response.bytes.assign(data, data + data_length);
+  responses.push_back(std::move(response));
+
+  // Newest first: a response nearly always answers the latest message.
+  auto counter =
+      std::find_if(response_counts_.rbegin(), response_counts_.rend(), [handle](int& count) {
+        return reinterpret_cast<const FlutterDesktopMessageResponseHandle*>(&count) == handle;
+      });
+  if (counter == response_counts_.rend() || ++*counter > 1) ++protocol_violations;
+}
+
+FlutterDesktopPluginRegistrarRef RecordingEngine::RegistrarFor(const std::string& name) {
+  return reinterpret_cast<FlutterDesktopPluginRegistrarRef>(&registrar_tokens_[name]);
+}
+
+}  // namespace quorvane::fakes
+
+using quorvane::fakes::EngineCall;
+using quorvane::fakes::RecordedProperties;
+using quorvane::fakes::RecordingEngine;
+using quorvane::fakes::WindowMessage;
+
+namespace {
+
+void CheckEngine(RecordingEngine& engine, FlutterDesktopEngineRef handle) {
+  if (handle != engine.engine() || !engine.engine_running) ++engine.protocol_violations;
+}
+
+void CheckMessenger(RecordingEngine& engine, FlutterDesktopMessengerRef messenger) {
+  if (messenger != engine.messenger()) ++engine.protocol_violations;
+}
+
+void CheckController(RecordingEngine& engine, FlutterDesktopViewControllerRef controller) {
+  if (controller != engine.view_controller() || !engine.view_controller_alive) {
+    ++engine.protocol_violations;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+FlutterDesktopEngineRef FlutterDesktopEngineCreate(const FlutterDesktopEngineProperties* record) {
+  RecordingEngine& engine = Record(EngineCall::kEngineCreate);
+  RecordedProperties properties;
+  properties.assets_path = ReadAt<const wchar_t*>(record, 0);
+  properties.icu_data_path = ReadAt<const wchar_t*>(record, 8);
+  properties.aot_library_path = ReadAt<const wchar_t*>(record, 16);
+  properties.entrypoint = ReadAt<const char*>(record, 24);
+  properties.argument_count = ReadAt<int32_t>(record, 32);
+  const char* const* arguments = ReadAt<const char* const*>(record, 40);
+  properties.argument_array_null = arguments == nullptr;
+  for (int32_t i = 0; arguments != nullptr && i < properties.argument_count; ++i) {
+    properties.arguments.emplace_back(arguments[i]);
+  }
+  for (size_t i = 0; i < 3; ++i) properties.option_values[i] = ReadAt<int32_t>(record, 48 + 4 * i);
+  properties.padding_zero = ReadAt<int32_t>(record, 36) == 0 && ReadAt<int32_t>(record, 60) == 0;
+  engine.properties = std::move(properties);
+
+  if (engine.fail_engine_create) return nullptr;
+  engine.engine_running = true;
+  return engine.engine();
+}
+
+bool FlutterDesktopEngineDestroy(FlutterDesktopEngineRef handle) {
+  RecordingEngine& engine = Record(EngineCall::kEngineDestroy);
+  CheckEngine(engine, handle);
+  engine.DestroyEngine();
+  return true;
+}
+
+FlutterDesktopMessengerRef FlutterDesktopEngineGetMessenger(FlutterDesktopEngineRef handle) {
+  RecordingEngine& engine = Record(EngineCall::kEngineGetMessenger);
+  CheckEngine(engine, handle);
+  return engine.messenger();
+}
+
+FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(
+    FlutterDesktopEngineRef handle, const char* plugin_name) {
+  RecordingEngine& engine = Record(EngineCall::kEngineGetPluginRegistrar);
+  CheckEngine(engine, handle);
+  engine.registrar_names.emplace_back(plugin_name);
+  return engine.RegistrarFor(plugin_name);
+}
+
+void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef handle) {
+  CheckEngine(Record(EngineCall::kEngineReloadSystemFonts), handle);
+}
+
+void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef handle,
+                                              FlutterDesktopOnNextFrameCallback callback,
+                                              void* user_data) {
+  RecordingEngine& engine = Record(EngineCall::kEngineSetNextFrameCallback);
+  CheckEngine(engine, handle);
+  engine.next_frame_callback = callback;
+  engine.next_frame_user_data = user_data;
+  engine.frame_pending = true;
+}
+
+FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, int height,
+                                                                   FlutterDesktopEngineRef handle) {
+  RecordingEngine& engine = Record(EngineCall::kViewControllerCreate);
+  CheckEngine(engine, handle);
+  engine.view_controller_width = width;
+  engine.view_controller_height = height;
+  engine.view_controller_engine = handle;
+  if (engine.fail_view_controller_create) {
+    // The engine was handed over; a controller that cannot be made takes it down.
+    engine.DestroyEngine();
+    return nullptr;
+  }
+  engine.view_controller_alive = true;
+  return engine.view_controller();
+}
+
+void FlutterDesktopViewControllerDestroy(FlutterDesktopViewControllerRef controller) {
+  RecordingEngine& engine = Record(EngineCall::kViewControllerDestroy);
+  CheckController(engine, controller);
+  engine.view_controller_alive = false;
+  engine.DestroyEngine();
+}
+
+FlutterDesktopViewRef FlutterDesktopViewControllerGetView(
+    FlutterDesktopViewControllerRef controller) {
+  RecordingEngine& engine = Record(EngineCall::kViewControllerGetView);
+  CheckController(engine, controller);
+  return engine.view();
+}
+
+void FlutterDesktopViewControllerForceRedraw(FlutterDesktopViewControllerRef controller) {
+  CheckController(Record(EngineCall::kViewControllerForceRedraw), controller);
+}
+
+bool FlutterDesktopViewControllerHandleTopLevelWindowProc(
+    FlutterDesktopViewControllerRef controller, HWND hwnd, UINT message, WPARAM wparam,
+    LPARAM lparam, LRESULT* result) {
+  RecordingEngine& engine = Record(EngineCall::kViewControllerHandleTopLevelWindowProc);
+  CheckController(engine, controller);
+  engine.window_messages.push_back(WindowMessage{hwnd, message, wparam, lparam});
+  if (engine.consume_window_messages) {
+    *result = *engine.consume_window_messages;
+    return true;
+  }
+  *result = engine.declined_result;
+  return false;
+}
+
+HWND FlutterDesktopViewGetHWND(FlutterDesktopViewRef view) {
+  RecordingEngine& engine = Record(EngineCall::kViewGetHWND);
+  if (view != engine.view()) ++engine.protocol_violations;
+  return engine.view_window();
+}
+
+bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef messenger, const char* channel,
+                                 const uint8_t* message, size_t message_size) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerSend);
+  CheckMessenger(engine, messenger);
+  quorvane::fakes::SentMessage sent;
+  sent.channel = channel;
+  if (message != nullptr) sent.bytes.assign(message, message + message_size);
+  engine.sends.push_back(std::move(sent));
+  return engine.engine_running;
+}
+
+bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef messenger, const char* channel,
+                                          const uint8_t* message, size_t message_size,
+                                          FlutterDesktopBinaryReply reply, void* user_data) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerSendWithReply);
+  CheckMessenger(engine, messenger);
+  quorvane::fakes::SentMessage sent;
+  sent.channel = channel;
+  if (message != nullptr) sent.bytes.assign(message, message + message_size);
+  sent.with_reply = true;
+  bool accepted = engine.accept_sends_with_reply && engine.engine_running;
+  // A refused send keeps no reply: the engine never calls it.
+  sent.reply = accepted ? reply : nullptr;
+  sent.user_data = accepted ? user_data : nullptr;
+  engine.sends.push_back(std::move(sent));
+  return accepted;
+}
+
+void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, const char* channel,
+                                        FlutterDesktopMessageCallback callback, void* user_data) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerSetCallback);
+  CheckMessenger(engine, messenger);
+  engine.SetCallback(channel, callback, user_data);
+}
+
+void FlutterDesktopMessengerSendResponse(FlutterDesktopMessengerRef messenger,
+                                         const FlutterDesktopMessageResponseHandle* handle,
+                                         const uint8_t* data, size_t data_length) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerSendResponse);
+  CheckMessenger(engine, messenger);
+  engine.AcceptResponse(handle, data, data_length);
+}
+
+FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessengerRef messenger) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerAddRef);
+  CheckMessenger(engine, messenger);
+  ++engine.messenger_references;
+  return messenger;
+}
+
+void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerRelease);
+  CheckMessenger(engine, messenger);
+  if (--engine.messenger_references < 0) ++engine.protocol_violations;
+}
+
+FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRef messenger) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerLock);
+  CheckMessenger(engine, messenger);
+  if (engine.lock_returns_null) return nullptr;
+  ++engine.lock_depth;
+  return messenger;
+}
+
+void FlutterDesktopMessengerUnlock(FlutterDesktopMessengerRef messenger) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerUnlock);
+  if (messenger != engine.messenger() || engine.lock_depth == 0) {
+    ++engine.protocol_violations;
+    return;
+  }
+  --engine.lock_depth;
+}
+
+bool FlutterDesktopMessengerIsAvailable(FlutterDesktopMessengerRef messenger) {
+  RecordingEngine& engine = Record(EngineCall::kMessengerIsAvailable);
+  CheckMessenger(engine, messenger);
+  return engine.engine_running;
+}
+
+UINT FlutterDesktopGetDpiForMonitor(HMONITOR) { return Record(EngineCall::kGetDpiForMonitor).dpi; }
+
+void FlutterDesktopResyncOutputStreams() { Record(EngineCall::kResyncOutputStreams); }
+
+}  // extern "C"
