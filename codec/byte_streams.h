@@ -54,13 +54,19 @@ class ByteBufferStreamReader : public ByteStreamReader {
 /// Appends to a byte vector the caller owns.
 class ByteBufferStreamWriter : public ByteStreamWriter {
  public:
-  explicit ByteBufferStreamWriter(std::vector<uint8_t>* buffer) : buffer_(buffer) {}
+  /// Makes room for a typical channel message up front, so that a small
+  /// message costs one allocation rather than one per doubling.
+  explicit ByteBufferStreamWriter(std::vector<uint8_t>* buffer) : buffer_(buffer) {
+    if (buffer_->capacity() < kInitialCapacity) buffer_->reserve(kInitialCapacity);
+  }
 
   void WriteByte(uint8_t byte) override;
   void WriteBytes(const uint8_t* source, size_t count) override;
   void PadToAlignment(uint8_t alignment) override;
 
  private:
+  static constexpr size_t kInitialCapacity = 128;
+
   std::vector<uint8_t>* buffer_;
 };
 

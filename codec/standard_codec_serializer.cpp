@@ -45,21 +45,12 @@ thread_local int nesting_depth = 0;
 // Holds one level of nesting for as long as a list or map is being processed.
 class NestingLevel {
  public:
-  explicit NestingLevel(bool is_container = true) : counted_(is_container) {
-    if (counted_) ++nesting_depth;
-  }
-  ~NestingLevel() {
-    if (counted_) --nesting_depth;
-  }
+  NestingLevel() { ++nesting_depth; }
+  ~NestingLevel() { --nesting_depth; }
   NestingLevel(const NestingLevel&) = delete;
   NestingLevel& operator=(const NestingLevel&) = delete;
 
-  bool TooDeep() const {
-    return counted_ && nesting_depth > StandardCodecSerializer::kMaxNestingDepth;
-  }
-
- private:
-  const bool counted_;
+  bool TooDeep() const { return nesting_depth > StandardCodecSerializer::kMaxNestingDepth; }
 };
 
 template <typename Int>
@@ -101,71 +92,30 @@ constexpr bool kIsBlock =
     std::is_same_v<T, std::vector<int32_t>> || std::is_same_v<T, std::vector<int64_t>> ||
     std::is_same_v<T, std::vector<double>> || std::is_same_v<T, std::vector<float>>;
 
-// Element count of the sized alternatives; 0 for the others.
-size_t SizeOf(const EncodableValue& value) {
-  return std::visit(
-      [](const auto& content) -> size_t {
-        using T = std::decay_t<decltype(content)>;
-        if constexpr (kIsBlock<T> || std::is_same_v<T, EncodableList> ||
-                      std::is_same_v<T, EncodableMap>) {
-          return content.size();
-        } else {
-          return 0;
-        }
-      },
-      value.variant());
-}
-
-uint8_t TypeByteOf(const EncodableValue& value) {
-  switch (value.index()) {
-    case 0:
-      return kNull;
-    case 1:
-      return value.Get<bool>() ? kTrue : kFalse;
-    case 2:
-      return kInt32;
-    case 3:
-      return kInt64;
-    case 4:
-      return kFloat64;
-    case 5:
-      return kString;
-    case 6:
-      return kUInt8List;
-    case 7:
-      return kInt32List;
-    case 8:
-      return kInt64List;
-    case 9:
-      return kFloat64List;
-    case 10:
-      return kList;
-    case 11:
-      return kMap;
-    case 13:
-      return kFloat32List;
-    default:  // CustomValue: the standard format cannot carry it.
-      return kNull;
-  }
-}
-
-bool IsContainer(const EncodableValue& value) {
-  return value.Holds<EncodableList>() || value.Holds<EncodableMap>();
+template <typename T>
+constexpr uint8_t BlockTypeByte() {
+  if constexpr (std::is_same_v<T, std::string>) return kString;
+  if constexpr (std::is_same_v<T, std::vector<uint8_t>>) return kUInt8List;
+  if constexpr (std::is_same_v<T, std::vector<int32_t>>) return kInt32List;
+  if constexpr (std::is_same_v<T, std::vector<int64_t>>) return kInt64List;
+  if constexpr (std::is_same_v<T, std::vector<double>>) return kFloat64List;
+  return kFloat32List;
 }
 
 // Reads count elements of a fixed width after aligning to it. A payload the
 // buffer cannot hold yields zeros of the announced shape when it is short, and
 // nothing when it is not, so a bare size announcement reserves no memory.
-template <typename Element>
-std::vector<Element> ReadBlock(size_t count, ByteStreamReader* stream) {
+template <typename Container>
+Container ReadBlock(size_t count, ByteStreamReader* stream) {
+  using Element = typename Container::value_type;
   if (sizeof(Element) > 1) stream->SkipToAlignment(sizeof(Element));
   const uint64_t bytes = static_cast<uint64_t>(count) * sizeof(Element);
   if (bytes > stream->BytesRemaining() && bytes > StandardCodecSerializer::kMaxMissingContent) {
     WriteDiagnosticLine(kInvalidReadDiagnostic);
     return {};
   }
-  std::vector<Element> elements(count);
-  stream->ReadBytes(reinterpret_cast<uint8_t*>(elements.data()), static_cast<size_t>(bytes));
+  Container elements(count, Element{});
+  stream->ReadBytes(reinterpret_cast<uint8_t*>(&elements[0]), static_cast<size_t>(bytes));
   return elements;
 }
 
@@ -205,20 +155,18 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
       stream->SkipToAlignment(8);
       return EncodableValue(DoubleFromBits(ReadLittleEndian<uint64_t>(stream)));
     case kLargeInt:
-    case kString: {
-      const std::vector<uint8_t> bytes = ReadBlock<uint8_t>(ReadSize(stream), stream);
-      return EncodableValue(std::string(bytes.begin(), bytes.end()));
-    }
+    case kString:
+      return EncodableValue(ReadBlock<std::string>(ReadSize(stream), stream));
     case kUInt8List:
-      return EncodableValue(ReadBlock<uint8_t>(ReadSize(stream), stream));
+      return EncodableValue(ReadBlock<std::vector<uint8_t>>(ReadSize(stream), stream));
     case kInt32List:
-      return EncodableValue(ReadBlock<int32_t>(ReadSize(stream), stream));
+      return EncodableValue(ReadBlock<std::vector<int32_t>>(ReadSize(stream), stream));
     case kInt64List:
-      return EncodableValue(ReadBlock<int64_t>(ReadSize(stream), stream));
+      return EncodableValue(ReadBlock<std::vector<int64_t>>(ReadSize(stream), stream));
     case kFloat64List:
-      return EncodableValue(ReadBlock<double>(ReadSize(stream), stream));
+      return EncodableValue(ReadBlock<std::vector<double>>(ReadSize(stream), stream));
     case kFloat32List:
-      return EncodableValue(ReadBlock<float>(ReadSize(stream), stream));
+      return EncodableValue(ReadBlock<std::vector<float>>(ReadSize(stream), stream));
     case kList:
       return ReadList(stream);
     case kMap:
@@ -260,42 +208,45 @@ EncodableValue StandardCodecSerializer::ReadMap(ByteStreamReader* stream) const 
     EncodableValue key = ReadValue(stream);
     EncodableValue value = ReadValue(stream);
     // The first occurrence of a key wins; later duplicates are read and dropped.
-    map.emplace(std::move(key), std::move(value));
+    // Entries arrive in ascending key order, so the end is the usual place.
+    map.emplace_hint(map.end(), std::move(key), std::move(value));
   }
   return EncodableValue(std::move(map));
 }
 
 void StandardCodecSerializer::WriteValue(const EncodableValue& value,
                                          ByteStreamWriter* stream) const {
-  // Values the format cannot carry are written as null, so the message stays
-  // well-formed: a 32-bit size prefix cannot hold a larger size.
-  if (SizeOf(value) > kMaxEncodableSize) {
-    stream->WriteByte(kNull);
-    WriteDiagnosticLine("Value too large in StandardCodecSerializer::WriteValue");
-    return;
-  }
-  NestingLevel level(IsContainer(value));
-  if (level.TooDeep()) {
-    stream->WriteByte(kNull);
-    WriteDiagnosticLine("Nesting too deep in StandardCodecSerializer::WriteValue");
-    return;
-  }
-  stream->WriteByte(TypeByteOf(value));
-  WritePayload(value, stream);
-}
-
-void StandardCodecSerializer::WritePayload(const EncodableValue& value,
-                                           ByteStreamWriter* stream) const {
   std::visit(
-      [&](const auto& content) {
+      [this, stream](const auto& content) {
         using T = std::decay_t<decltype(content)>;
-        if constexpr (std::is_same_v<T, int32_t> || std::is_same_v<T, int64_t>) {
+        constexpr bool kIsContainer =
+            std::is_same_v<T, EncodableList> || std::is_same_v<T, EncodableMap>;
+        if constexpr (kIsBlock<T> || kIsContainer) {
+          // Written as null, so that the message stays well-formed: a 32-bit
+          // size prefix cannot carry a larger size.
+          if (content.size() > kMaxEncodableSize) {
+            stream->WriteByte(kNull);
+            WriteDiagnosticLine("Value too large in StandardCodecSerializer::WriteValue");
+            return;
+          }
+        }
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          stream->WriteByte(kNull);
+        } else if constexpr (std::is_same_v<T, bool>) {
+          stream->WriteByte(content ? kTrue : kFalse);
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+          stream->WriteByte(kInt32);
+          WriteLittleEndian(content, stream);
+        } else if constexpr (std::is_same_v<T, int64_t>) {
+          stream->WriteByte(kInt64);
           WriteLittleEndian(content, stream);
         } else if constexpr (std::is_same_v<T, double>) {
+          stream->WriteByte(kFloat64);
           stream->PadToAlignment(8);
           WriteLittleEndian(BitsFromDouble(content), stream);
         } else if constexpr (kIsBlock<T>) {
           using Element = typename T::value_type;
+          stream->WriteByte(BlockTypeByte<T>());
           WriteSize(content.size(), stream);
           // Padded also when empty: readers always align after the size, so an
           // unpadded empty list would shift every value that follows it.
@@ -303,21 +254,30 @@ void StandardCodecSerializer::WritePayload(const EncodableValue& value,
           if (content.empty()) return;
           stream->WriteBytes(reinterpret_cast<const uint8_t*>(content.data()),
                              content.size() * sizeof(Element));
-        } else if constexpr (std::is_same_v<T, EncodableList>) {
-          WriteSize(content.size(), stream);
-          for (const EncodableValue& element : content) WriteValue(element, stream);
-        } else if constexpr (std::is_same_v<T, EncodableMap>) {
-          WriteSize(content.size(), stream);
-          for (const auto& [key, entry] : content) {
-            WriteValue(key, stream);
-            WriteValue(entry, stream);
+        } else if constexpr (kIsContainer) {
+          NestingLevel level;
+          if (level.TooDeep()) {
+            stream->WriteByte(kNull);
+            WriteDiagnosticLine("Nesting too deep in StandardCodecSerializer::WriteValue");
+            return;
           }
-        } else if constexpr (std::is_same_v<T, CustomValue>) {
+          stream->WriteByte(std::is_same_v<T, EncodableList> ? kList : kMap);
+          WriteSize(content.size(), stream);
+          if constexpr (std::is_same_v<T, EncodableList>) {
+            for (const EncodableValue& element : content) WriteValue(element, stream);
+          } else {
+            for (const auto& [key, entry] : content) {
+              WriteValue(key, stream);
+              WriteValue(entry, stream);
+            }
+          }
+        } else {
+          static_assert(std::is_same_v<T, CustomValue>);
+          stream->WriteByte(kNull);
           WriteDiagnosticLine(
               "Unhandled custom type in StandardCodecSerializer::WriteValue. "
               "Custom types require codec extensions.");
         }
-        // null and bool: the type byte says it all.
       },
       value.variant());
 }

@@ -53,7 +53,6 @@ class StandardCodecSerializer {
   size_t ReadSize(ByteStreamReader* stream) const;
 
  private:
-  void WritePayload(const EncodableValue& value, ByteStreamWriter* stream) const;
   EncodableValue ReadList(ByteStreamReader* stream) const;
   EncodableValue ReadMap(ByteStreamReader* stream) const;
 };
