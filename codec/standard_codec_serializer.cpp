@@ -115,7 +115,7 @@ Container ReadBlock(size_t count, ByteStreamReader* stream) {
     return {};
   }
   Container elements(count, Element{});
-  stream->ReadBytes(reinterpret_cast<uint8_t*>(&elements[0]), static_cast<size_t>(bytes));
+  stream->ReadBytes(reinterpret_cast<uint8_t*>(elements.data()), static_cast<size_t>(bytes));
   return elements;
 }
 
