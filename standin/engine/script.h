@@ -1,0 +1,48 @@
+// The steps of a script: one JSON object a line, read into plain records.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "codec/encodable_value.h"
+
+namespace standin {
+
+struct ScriptStep {
+  enum class Kind {
+    kCall,          // send a method call and wait for the reply
+    kRaw,           // send bytes as they are and wait for the reply
+    kWait,          // keep the loop running for wait_ms
+    kPostClose,     // post WM_CLOSE to the top-level window
+    kReplyToClose,  // answer (or stop answering) closeRequested with "close"
+    kEnd,           // send nothing more
+    kError,         // a line that is no step; error says why
+  };
+
+  /// How long a call or raw step waits for its reply unless it says otherwise.
+  static constexpr uint32_t kDefaultTimeoutMs = 10000;
+  /// Longest wait a timer can take.
+  static constexpr uint32_t kMaxDelayMs = 0x7FFFFFFF;
+
+  Kind kind = Kind::kError;
+  int line = 0;
+  std::string channel;
+  std::string method;
+  flutter::EncodableValue arguments;
+  std::vector<uint8_t> bytes;
+  uint32_t wait_ms = 0;
+  uint32_t timeout_ms = kDefaultTimeoutMs;
+  bool reply_to_close = false;
+  std::string error;
+};
+
+/// One line of a script; a line that is no valid step gives a kError step whose
+/// error names the problem without quoting the line.
+ScriptStep ParseScriptLine(const std::string& line, int line_number);
+
+/// Every non-blank line of a script, in order, numbered from 1.
+std::vector<ScriptStep> ParseScript(std::istream& input);
+
+}  // namespace standin
