@@ -1,10 +1,17 @@
 # Warning flags and the helpers every folder uses to declare its targets.
 
 function(quorvane_set_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
-                                           -Wold-style-cast -Woverloaded-virtual)
-  if(QUORVANE_WARNINGS_AS_ERRORS)
-    target_compile_options(${target} PRIVATE -Werror)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
+    if(QUORVANE_WARNINGS_AS_ERRORS)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                             -Wold-style-cast -Woverloaded-virtual)
+    if(QUORVANE_WARNINGS_AS_ERRORS)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
   endif()
 endfunction()
 
@@ -16,8 +23,8 @@ function(quorvane_add_library target)
   quorvane_set_warnings(${target})
 endfunction()
 
-# Windows binaries carry their own C and C++ runtime so that Wine needs no
-# mingw DLLs beside them.
-if(WIN32)
+# mingw-w64 binaries carry their own C and C++ runtime, so that neither Wine
+# nor a Windows machine needs the toolchain's DLLs beside them.
+if(MINGW)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()

@@ -51,3 +51,51 @@ use_wine_prefix() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 }
+
+# Creates the Wine prefix named by WINEPREFIX once, before any program runs in
+# it, so that Wine's first-run messages never mix with a program's output.
+# Holds the same lock as cmake/wine-run.sh, so that the two never boot one
+# prefix at the same time.
+ensure_wine_prefix() {
+  [[ -f "$WINEPREFIX/system.reg" ]] && return 0
+  log "creating the Wine prefix $WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+      wine64_binary wineboot -i >/dev/null 2>&1 || true
+      wineserver -w || true
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Runs Wine's 64-bit loader with the given arguments.
+wine64_binary() {
+  local wine=/usr/lib/wine/wine64
+  [[ -x "$wine" ]] || wine=$(command -v wine64 || command -v wine)
+  "$wine" "$@"
+}
+
+# The Windows form (drive Z:) of a Linux path, for programs running under Wine.
+to_windows_path() {
+  local absolute
+  absolute="$(realpath -m "$1")"
+  printf 'Z:%s' "${absolute//\//\\}"
+}
+
+# When ensure_display started an Xvfb: lets Wine's own processes end while that
+# display still exists, so that they leave quietly instead of losing it.
+finish_wine_on_virtual_display() {
+  [[ -z "${xvfb_pid:-}" ]] || timeout 15 wineserver -w 2>/dev/null || true
+}
+
+# Runs a command with its output held back, and shows that output only when
+# the command fails.
+run_quietly() {
+  local output code=0
+  output="$(mktemp)"
+  "$@" >"$output" 2>&1 || code=$?
+  ((code == 0)) || cat "$output" >&2
+  rm -f "$output"
+  return "$code"
+}

@@ -1,0 +1,19 @@
+// Forwards the credential store's calls to the Credential Manager.
+#include "runner/credential_api.h"
+
+namespace quorvane {
+
+DWORD Win32CredentialApi::Write(CREDENTIALW& record) {
+  return CredWriteW(&record, 0) ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD Win32CredentialApi::DeleteGeneric(const wchar_t* target) {
+  return CredDeleteW(target, CRED_TYPE_GENERIC, 0) ? ERROR_SUCCESS : GetLastError();
+}
+
+CredentialApi& DefaultCredentialApi() {
+  static Win32CredentialApi api;
+  return api;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,51 @@
+// Dispatch and token checks of the credential channel.
+#include "runner/credential_channel.h"
+
+#include <string>
+
+#include "runner/argument_helpers.h"
+#include "runner/token_rules.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr char kWriteFailedCode[] = "credential_write_failed";
+constexpr char kWriteFailedMessage[] = "Unable to save the Codex credential.";
+constexpr char kDeleteFailedCode[] = "credential_delete_failed";
+constexpr char kDeleteFailedMessage[] = "Unable to clear the Codex credential.";
+
+void WriteCodexToken(const flutter::MethodCall<>& call, flutter::MethodResult<>& result,
+                     CredentialStore& store) {
+  const std::string* token = GetTokenArgument(call);
+  if (token == nullptr || !IsAcceptableToken(*token) || store.WriteToken(*token) != 0) {
+    result.Error(kWriteFailedCode, kWriteFailedMessage);
+    return;
+  }
+  result.Success();
+}
+
+void DeleteCodexToken(flutter::MethodResult<>& result, CredentialStore& store) {
+  const uint32_t code = store.DeleteToken();
+  if (code == 0 || code == kCredentialErrorNotFound) {
+    result.Success();
+  } else {
+    result.Error(kDeleteFailedCode, kDeleteFailedMessage);
+  }
+}
+
+}  // namespace
+
+void HandleCredentialCall(const flutter::MethodCall<>& call, flutter::MethodResult<>& result,
+                          CredentialStore& store) {
+  const std::string& method = call.MethodName();
+  if (method == "writeCodexToken") {
+    WriteCodexToken(call, result, store);
+  } else if (method == "deleteCodexToken") {
+    DeleteCodexToken(result, store);
+  } else {
+    result.NotImplemented();
+  }
+}
+
+}  // namespace quorvane

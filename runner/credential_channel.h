@@ -1,0 +1,17 @@
+// The handler of the "quorvane/credential" method channel: saves and clears
+// the access token in the credential store.
+#pragma once
+
+#include "codec/encodable_value.h"
+#include "runner/credential_store.h"
+#include "wrapper/method_call.h"
+#include "wrapper/method_result.h"
+
+namespace quorvane {
+
+/// Answers call exactly once through result. A token that breaks the token
+/// rules never reaches store. Errors carry no details and never the token.
+void HandleCredentialCall(const flutter::MethodCall<>& call, flutter::MethodResult<>& result,
+                          CredentialStore& store);
+
+}  // namespace quorvane

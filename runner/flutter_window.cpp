@@ -1,0 +1,164 @@
+#include "runner/flutter_window.h"
+
+#include <utility>
+
+#include "codec/standard_method_codec.h"
+#include "runner/close_decision.h"
+#include "runner/credential_channel.h"
+#include "runner/plugin_registrant.h"
+#include "runner/registry_settings_store.h"
+#include "runner/settings_channel.h"
+#include "runner/settings_store.h"
+#include "runner/window_channel.h"
+#include "runner/windows_credential_store.h"
+
+namespace quorvane {
+namespace {
+
+using flutter::EncodableValue;
+using flutter::MethodCall;
+using flutter::MethodResult;
+
+constexpr char kWindowChannelName[] = "quorvane/window";
+constexpr char kCredentialChannelName[] = "quorvane/credential";
+constexpr char kSettingsChannelName[] = "quorvane/settings";
+constexpr char kCloseRequestedMethod[] = "closeRequested";
+
+// The window channel's view of the main window: always the top-level window,
+// never the engine view's child.
+class TopLevelWindowOperations : public WindowOperations {
+ public:
+  explicit TopLevelWindowOperations(FlutterWindow& window) : window_(window) {}
+
+  void Minimize() override { ::ShowWindow(window_.NativeHandle(), SW_MINIMIZE); }
+  void Hide() override { ::ShowWindow(window_.NativeHandle(), SW_HIDE); }
+  void Show() override { window_.Show(); }
+  bool IsMaximized() override { return ::IsZoomed(window_.NativeHandle()) != 0; }
+  void Maximize() override { ::ShowWindow(window_.NativeHandle(), SW_MAXIMIZE); }
+  void Restore() override { ::ShowWindow(window_.NativeHandle(), SW_RESTORE); }
+  void SetCloseToTray(bool enabled) override { window_.set_close_to_tray(enabled); }
+  void ConfirmClose() override { window_.ConfirmClose(); }
+  void PostClose() override { ::PostMessageW(window_.NativeHandle(), WM_CLOSE, 0, 0); }
+  void BeginDrag() override {
+    // The engine's view may hold the mouse capture; the window manager's move
+    // loop needs it, and returns when the button is released.
+    ::ReleaseCapture();
+    ::SendMessageW(window_.NativeHandle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  }
+
+ private:
+  FlutterWindow& window_;
+};
+
+}  // namespace
+
+FlutterWindow::FlutterWindow(const flutter::ProjectDescription& project) : project_(project) {}
+
+FlutterWindow::~FlutterWindow() = default;
+
+bool FlutterWindow::OnCreate() {
+  if (!Win32Window::OnCreate()) return false;
+
+  // A failed read counts as off: closing then asks the user-interface code.
+  close_to_tray_ = ReadCloseToTray();
+
+  const RECT frame = GetClientBounds();
+  // The previous controller, if any, goes only after the new one is stored.
+  std::unique_ptr<flutter::FlutterViewController> previous = std::exchange(
+      view_controller_, std::make_unique<flutter::FlutterViewController>(
+                            frame.right - frame.left, frame.bottom - frame.top, project_));
+  previous.reset();
+  if (view_controller_->GetEngine() == nullptr || view_controller_->GetView() == nullptr) {
+    return false;
+  }
+
+  flutter::FlutterEngine* engine = view_controller_->GetEngine();
+  RegisterAllPlugins(*engine);
+  OpenChannels();
+  SetContentWindow(view_controller_->GetView()->GetHWND());
+  // Created hidden, the window appears once the engine has something to show.
+  engine->SetNextFrameCallback([this]() { Show(); });
+  view_controller_->ForceRedraw();
+  return true;
+}
+
+void FlutterWindow::OpenChannels() {
+  const flutter::StandardMethodCodec& codec = flutter::StandardMethodCodec::GetInstance();
+  flutter::BinaryMessenger* messenger = view_controller_->GetEngine()->GetMessenger();
+
+  window_channel_ = std::make_unique<Channel>(messenger, kWindowChannelName, &codec);
+  window_channel_->SetMethodCallHandler(
+      [this](const MethodCall<EncodableValue>& call,
+             std::unique_ptr<MethodResult<EncodableValue>> result) {
+        TopLevelWindowOperations operations(*this);
+        HandleWindowCall(call, *result, operations);
+      });
+
+  credential_channel_ = std::make_unique<Channel>(messenger, kCredentialChannelName, &codec);
+  credential_channel_->SetMethodCallHandler(
+      [](const MethodCall<EncodableValue>& call,
+         std::unique_ptr<MethodResult<EncodableValue>> result) {
+        WindowsCredentialStore store;
+        HandleCredentialCall(call, *result, store);
+      });
+
+  settings_channel_ = std::make_unique<Channel>(messenger, kSettingsChannelName, &codec);
+  settings_channel_->SetMethodCallHandler([](const MethodCall<EncodableValue>& call,
+                                             std::unique_ptr<MethodResult<EncodableValue>> result) {
+    RegistrySettingsStore store;
+    HandleSettingsCall(call, *result, store);
+  });
+}
+
+void FlutterWindow::OnDestroy() {
+  if (view_controller_ != nullptr) {
+    // The field is cleared first, so that messages sent while the engine and
+    // its view go away are no longer offered to them.
+    std::unique_ptr<flutter::FlutterViewController> controller = std::move(view_controller_);
+    controller.reset();
+  }
+  window_channel_.reset();
+  credential_channel_.reset();
+  settings_channel_.reset();
+  Win32Window::OnDestroy();
+}
+
+LRESULT FlutterWindow::HandleMessage(HWND window, UINT message, WPARAM wparam,
+                                     LPARAM lparam) noexcept {
+  if (view_controller_ != nullptr) {
+    const std::optional<LRESULT> consumed =
+        view_controller_->HandleTopLevelWindowProc(window, message, wparam, lparam);
+    if (consumed) return *consumed;
+  }
+  switch (message) {
+    case WM_CLOSE:
+      return HandleClose(window, message, wparam, lparam);
+    case WM_FONTCHANGE:
+      if (view_controller_ != nullptr) view_controller_->GetEngine()->ReloadSystemFonts();
+      break;
+    default:
+      break;
+  }
+  return Win32Window::HandleMessage(window, message, wparam, lparam);
+}
+
+LRESULT FlutterWindow::HandleClose(HWND window, UINT message, WPARAM wparam,
+                                   LPARAM lparam) noexcept {
+  switch (DecideClose(close_to_tray_, close_confirmed_, window_channel_ != nullptr)) {
+    case CloseAction::kHide:
+      ::ShowWindow(NativeHandle(), SW_HIDE);
+      return 0;
+    case CloseAction::kDestroy:
+      // Default processing destroys the native window.
+      return Win32Window::HandleMessage(window, message, wparam, lparam);
+    case CloseAction::kIgnore:
+      return 0;
+    case CloseAction::kAskUserInterface:
+      // No reply is waited for: the window stays until "close" arrives.
+      window_channel_->InvokeMethod(kCloseRequestedMethod, std::make_unique<EncodableValue>());
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace quorvane

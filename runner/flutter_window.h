@@ -1,0 +1,55 @@
+// The application's top-level window: hosts the engine's view, registers the
+// plug-ins, serves the host's three method channels and decides what closing
+// the window means.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "codec/encodable_value.h"
+#include "runner/win32_window.h"
+#include "wrapper/flutter_view_controller.h"
+#include "wrapper/method_channel.h"
+#include "wrapper/project_description.h"
+
+namespace quorvane {
+
+class FlutterWindow : public Win32Window {
+ public:
+  /// Keeps its own copy of project.
+  explicit FlutterWindow(const flutter::ProjectDescription& project);
+  ~FlutterWindow() override;
+
+  /// When set, a close request only hides the window. Changes the running
+  /// window only; the stored preference is the settings store's.
+  void set_close_to_tray(bool close_to_tray) { close_to_tray_ = close_to_tray; }
+  /// Makes the next close request that is not turned into hiding destroy the
+  /// window without asking the user-interface code. Never undone.
+  void ConfirmClose() { close_confirmed_ = true; }
+
+ protected:
+  /// Starts the engine and its view, registers the plug-ins, opens the
+  /// channels, embeds the view and arranges for the window to be shown after
+  /// the first frame. False when the view controller cannot be created.
+  bool OnCreate() override;
+  /// Stops the engine, then drops the channels.
+  void OnDestroy() override;
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept override;
+
+ private:
+  using Channel = flutter::MethodChannel<flutter::EncodableValue>;
+
+  void OpenChannels();
+  LRESULT HandleClose(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+
+  flutter::ProjectDescription project_;
+  std::unique_ptr<flutter::FlutterViewController> view_controller_;
+  std::unique_ptr<Channel> window_channel_;
+  std::unique_ptr<Channel> credential_channel_;
+  std::unique_ptr<Channel> settings_channel_;
+  bool close_to_tray_ = true;
+  bool close_confirmed_ = false;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,73 @@
+#include "runner/instance_rules.h"
+
+namespace quorvane {
+namespace {
+
+constexpr intptr_t kShellExecuteSuccessThreshold = 32;
+
+// Closes a platform handle when it leaves scope.
+class ScopedPlatformHandle {
+ public:
+  ScopedPlatformHandle(InstancePlatform& platform, void* handle)
+      : platform_(platform), handle_(handle) {}
+  ~ScopedPlatformHandle() {
+    if (handle_ != nullptr) platform_.CloseHandle(handle_);
+  }
+  ScopedPlatformHandle(const ScopedPlatformHandle&) = delete;
+  ScopedPlatformHandle& operator=(const ScopedPlatformHandle&) = delete;
+
+  void* get() const { return handle_; }
+
+ private:
+  InstancePlatform& platform_;
+  void* handle_;
+};
+
+// Elevated only when the token opens, the query succeeds and the value is set.
+bool IsProcessElevated(InstancePlatform& platform) {
+  ScopedPlatformHandle token(platform, platform.OpenProcessTokenForQuery());
+  if (token.get() == nullptr) return false;
+  const std::optional<uint32_t> elevation = platform.QueryTokenElevation(token.get());
+  return elevation.has_value() && *elevation != 0;
+}
+
+int RelaunchElevated(InstancePlatform& platform, const wchar_t* command_line_tail) {
+  wchar_t path[kExecutablePathCapacity] = {};
+  if (platform.GetExecutablePath(path, kExecutablePathCapacity) == 0) return 1;
+  platform.AllowSetForegroundWindowForAny();
+  const bool has_parameters = command_line_tail != nullptr && command_line_tail[0] != L'\0';
+  const intptr_t started =
+      platform.ExecuteWithVerb(kElevationVerb, path, has_parameters ? command_line_tail : nullptr);
+  return started <= kShellExecuteSuccessThreshold ? 1 : 0;
+}
+
+}  // namespace
+
+bool ActivateExistingWindow(InstancePlatform& platform) {
+  void* window = platform.FindWindowByTitle(kWindowTitle);
+  if (window == nullptr) return false;
+  // SW_SHOW also brings back a window hidden by close to tray.
+  platform.ShowWindow(window, platform.IsIconic(window) ? kRestore : kShow);
+  platform.BringWindowToTop(window);
+  platform.SetForegroundWindow(window);
+  return true;
+}
+
+InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail) {
+  // Before the elevation test, so that a second start never prompts.
+  if (ActivateExistingWindow(platform)) return {0, nullptr};
+
+  if (!IsProcessElevated(platform)) return {RelaunchElevated(platform, command_line_tail), nullptr};
+
+  void* mutex = platform.CreateOwnedMutex(kSingleInstanceMutexName);
+  if (mutex == nullptr) return {1, nullptr};
+  if (platform.LastError() == kErrorAlreadyExists) {
+    platform.CloseHandle(mutex);
+    // The other instance may not have its window yet; then nothing is shown.
+    ActivateExistingWindow(platform);
+    return {0, nullptr};
+  }
+  return {std::nullopt, mutex};
+}
+
+}  // namespace quorvane

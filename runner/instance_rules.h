@@ -1,0 +1,77 @@
+// The process rules applied before anything else: a running instance's window
+// is brought to the front instead of starting again, the process always runs
+// elevated, and one elevated instance runs per logon.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace quorvane {
+
+/// The main window's title; a second start finds the running instance by it.
+inline constexpr wchar_t kWindowTitle[] = L"Quorvane AI \u7efc\u5408\u5e73\u53f0";
+inline constexpr wchar_t kSingleInstanceMutexName[] =
+    L"Local\\QuorvaneAI.Desktop.SingleInstance.v1";
+inline constexpr wchar_t kElevationVerb[] = L"runas";
+/// Characters of the buffer that receives the executable's path.
+inline constexpr uint32_t kExecutablePathCapacity = 260;
+
+/// ShowWindow commands the rules use.
+inline constexpr int kShow = 5;
+inline constexpr int kRestore = 9;
+
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+
+/// The platform operations the rules are built on, with only the results the
+/// rules rely on. Handles are opaque.
+class InstancePlatform {
+ public:
+  virtual ~InstancePlatform() = default;
+
+  /// A top-level window with exactly this title (hidden ones included), or null.
+  virtual void* FindWindowByTitle(const wchar_t* title) = 0;
+  virtual bool IsIconic(void* window) = 0;
+  virtual void ShowWindow(void* window, int command) = 0;
+  virtual void BringWindowToTop(void* window) = 0;
+  virtual void SetForegroundWindow(void* window) = 0;
+
+  /// The current process's token opened for querying, or null.
+  virtual void* OpenProcessTokenForQuery() = 0;
+  /// The token's TokenIsElevated value, or none when the query fails.
+  virtual std::optional<uint32_t> QueryTokenElevation(void* token) = 0;
+  virtual void CloseHandle(void* handle) = 0;
+
+  /// Writes the executable's path into buffer; the number of characters
+  /// written, 0 on failure.
+  virtual uint32_t GetExecutablePath(wchar_t* buffer, uint32_t capacity) = 0;
+  virtual void AllowSetForegroundWindowForAny() = 0;
+  /// ShellExecuteW without owner or working directory, shown normally; the
+  /// result as a signed integer (above 32 means started).
+  virtual intptr_t ExecuteWithVerb(const wchar_t* verb, const wchar_t* file,
+                                   const wchar_t* parameters) = 0;
+
+  /// A named mutex created with initial ownership, or null.
+  virtual void* CreateOwnedMutex(const wchar_t* name) = 0;
+  /// The calling thread's last-error value.
+  virtual uint32_t LastError() = 0;
+};
+
+/// Either an exit code for the process, or permission to go on holding the
+/// single-instance mutex, which the caller closes at shut-down.
+struct InstanceOutcome {
+  std::optional<int> exit_code;
+  void* mutex = nullptr;
+};
+
+/// Finds the running instance's window and shows, raises and activates it
+/// (restoring it when minimised). False when there is no such window.
+bool ActivateExistingWindow(InstancePlatform& platform);
+
+/// Applies the rules in order: activate a running instance's window (exit 0);
+/// when not elevated, re-launch through "runas" with the same command-line tail
+/// (exit 0 when the shell accepted, 1 otherwise); when elevated, take the
+/// single-instance mutex (exit 1 when it cannot be created, 0 after activating
+/// the other instance when it is held already).
+InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail);
+
+}  // namespace quorvane

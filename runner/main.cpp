@@ -1,0 +1,70 @@
+// The process entry: instance rules, the engine project, the main window and
+// the message loop.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "runner/command_line.h"
+#include "runner/debug_console.h"
+#include "runner/flutter_window.h"
+#include "runner/instance_rules.h"
+#include "runner/unique_handle.h"
+#include "runner/win32_instance_platform.h"
+#include "runner/window_placement.h"
+#include "wrapper/flutter_windows.h"
+#include "wrapper/project_description.h"
+
+namespace {
+
+constexpr wchar_t kBundleDirectory[] = L"data";
+
+std::optional<quorvane::PixelRect> PrimaryWorkArea() {
+  RECT work_area{};
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0)) return std::nullopt;
+  return quorvane::PixelRect{work_area.left, work_area.top, work_area.right, work_area.bottom};
+}
+
+UINT PrimaryMonitorDpi() {
+  return FlutterDesktopGetDpiForMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+}
+
+}  // namespace
+
+int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
+                      wchar_t* command_line, int /*show_command*/) {
+  quorvane::Win32InstancePlatform platform;
+  const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(platform, command_line);
+  if (outcome.exit_code) return *outcome.exit_code;
+  quorvane::UniqueHandle single_instance_mutex(outcome.mutex);
+
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::IsDebuggerPresent()) {
+    quorvane::OpenDebugConsole();
+  }
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  auto project = std::make_unique<flutter::ProjectDescription>(kBundleDirectory);
+  project->set_entrypoint_arguments(quorvane::CommandLineArgumentsUtf8());
+
+  auto window = std::make_unique<quorvane::FlutterWindow>(*project);
+  const quorvane::PixelPoint origin =
+      quorvane::CenteredOrigin(PrimaryWorkArea(), PrimaryMonitorDpi());
+  if (!window->Create(quorvane::kWindowTitle, origin, quorvane::kDefaultWindowSize)) {
+    single_instance_mutex.reset();
+    window.reset();
+    return 1;
+  }
+  window->SetQuitOnDestroy(true);
+
+  MSG message;
+  // GetMessageW gives -1 on failure; that ends the loop instead of spinning.
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+
+  ::CoUninitialize();
+  single_instance_mutex.reset();
+  window.reset();
+  return 0;
+}

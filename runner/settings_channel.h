@@ -1,0 +1,18 @@
+// The handler of the "quorvane/settings" method channel: reads and changes
+// the desktop preferences kept by the settings store.
+#pragma once
+
+#include "codec/encodable_value.h"
+#include "runner/settings_store_interface.h"
+#include "wrapper/method_call.h"
+#include "wrapper/method_result.h"
+
+namespace quorvane {
+
+/// Answers call exactly once through result, going to store for every value.
+/// Errors carry a code and a message, never details; unknown methods get
+/// NotImplemented.
+void HandleSettingsCall(const flutter::MethodCall<>& call, flutter::MethodResult<>& result,
+                        SettingsStore& store);
+
+}  // namespace quorvane

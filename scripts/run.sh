@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Builds the host for Windows, lays out the application bundle and runs it
+# under Wine with the stand-in engine.
+#
+#   scripts/run.sh
+#       With a display: the interactive stand-in; the host runs until it is
+#       closed. Without one: a short demo script under Xvfb, a screenshot in
+#       build/windows/screenshot.png, exit code 0.
+#   scripts/run.sh --script FILE [-- ARGS...]
+#       Runs the host with the JSON Lines script FILE and ARGS on its command
+#       line, prints the event log to standard output and exits with the
+#       host's exit code.
+#
+# WINEPREFIX, when set, names the Wine prefix; otherwise build/windows/wineprefix.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+
+usage() {
+  sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  exit 2
+}
+
+script_file=""
+host_args=()
+while (($#)); do
+  case "$1" in
+    --script)
+      (($# >= 2)) || usage
+      script_file="$2"
+      shift 2
+      ;;
+    --)
+      shift
+      host_args=("$@")
+      break
+      ;;
+    -h | --help) usage ;;
+    *) usage ;;
+  esac
+done
+if [[ -n "$script_file" && ! -f "$script_file" ]]; then
+  log "no such script: $script_file"
+  exit 2
+fi
+# The script is read by the host from inside Wine; make its path absolute
+# before leaving the caller's directory.
+[[ -z "$script_file" ]] || script_file="$(realpath "$script_file")"
+
+cd "$repo_root"
+build_dir="$repo_root/build/windows"
+bundle="$build_dir/bundle"
+plugins=(desktop_drop_plugin flutter_secure_storage_windows_plugin local_notifier_plugin
+         tray_manager_plugin webview_windows_plugin)
+
+install_missing "${build_packages[@]}" "${wine_packages[@]}"
+log "building the host (windows preset)"
+run_quietly cmake --preset windows
+run_quietly cmake --build --preset windows --target quorvane_ai
+
+# The bundle as it ships: the executable, the engine and plug-in libraries
+# beside it, and the application data the engine is pointed at. The stand-in
+# engine does not read the data files; they are placeholders.
+log "laying out the bundle in $bundle"
+rm -rf "$bundle"
+mkdir -p "$bundle/data/flutter_assets"
+cp "$build_dir/bin/quorvane_ai.exe" "$build_dir/bin/flutter_windows.dll" "$bundle/"
+for plugin in "${plugins[@]}"; do cp "$build_dir/bin/$plugin.dll" "$bundle/"; done
+echo '{}' >"$bundle/data/flutter_assets/AssetManifest.json"
+echo "placeholder: ICU data of the real engine" >"$bundle/data/icudtl.dat"
+echo "placeholder: the application compiled ahead of time" >"$bundle/data/app.so"
+
+use_wine_prefix "$build_dir"
+ensure_display
+ensure_wine_prefix
+
+# Runs the host in the bundle with the given script and event log; returns its
+# exit code. The bundle paths the host passes on are relative to it.
+run_host() {
+  local script="$1" events="$2"
+  shift 2
+  local code=0
+  (
+    cd "$bundle"
+    STANDIN_SCRIPT="$(to_windows_path "$script")" STANDIN_LOG="$(to_windows_path "$events")" \
+      wine64_binary quorvane_ai.exe "$@"
+  ) || code=$?
+  return "$code"
+}
+
+if [[ -n "$script_file" ]]; then
+  events="$(mktemp --suffix=.jsonl)"
+  code=0
+  run_host "$script_file" "$events" "${host_args[@]}" || code=$?
+  cat "$events"
+  rm -f "$events"
+  finish_wine_on_virtual_display
+  exit "$code"
+fi
+
+if [[ -z "${xvfb_pid:-}" ]]; then
+  log "starting the host with the interactive stand-in; close its window to end"
+  cd "$bundle"
+  code=0
+  env -u STANDIN_SCRIPT -u STANDIN_LOG -u STANDIN_FAIL wine64_binary quorvane_ai.exe \
+    "${host_args[@]}" || code=$?
+  exit "$code"
+fi
+
+# No display of our own: a short demo on Xvfb, recorded as a screenshot.
+demo="$(mktemp --suffix=.jsonl)"
+events="$(mktemp --suffix=.jsonl)"
+cat >"$demo" <<'DEMO'
+{"call": "quorvane/settings", "method": "isCloseToTrayEnabled", "args": null}
+{"call": "quorvane/settings", "method": "isSystemNotificationsEnabled", "args": null}
+{"call": "quorvane/settings", "method": "isLaunchAtLoginEnabled", "args": null}
+{"call": "quorvane/window", "method": "show", "args": null}
+{"wait_ms": 4000}
+{"call": "quorvane/window", "method": "setCloseToTray", "args": {"enabled": false}}
+{"reply_to_close": true}
+{"post": "close"}
+{"end": true}
+DEMO
+screenshot="$build_dir/screenshot.png"
+log "running a demo script on the virtual display $DISPLAY"
+run_host "$demo" "$events" &
+host_pid=$!
+for _ in $(seq 600); do
+  grep -q '"event":"frame"' "$events" 2>/dev/null && break
+  kill -0 "$host_pid" 2>/dev/null || break
+  sleep 0.1
+done
+sleep 1.5
+import -window root "$screenshot"
+code=0
+wait "$host_pid" || code=$?
+echo "== event log"
+cat "$events"
+rm -f "$demo" "$events"
+finish_wine_on_virtual_display
+echo "== host exit code $code; screenshot in $screenshot"
+exit "$code"

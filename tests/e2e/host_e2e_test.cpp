@@ -1,0 +1,381 @@
+// The real host executable, run under Wine with the scripted stand-in engine
+// and plug-ins. Every check starts from a clean registry and credential store.
+#include <windows.h>
+
+#include <wincred.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/host_process.h"
+
+namespace e2e {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+
+constexpr wchar_t kSettingsKey[] = L"Software\\QuorvaneAI\\Desktop";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kCredentialTarget[] = L"quorvane.ai.codex.token.v1";
+const std::string kDigest(64, 'a');
+
+Json Call(const std::string& channel, const std::string& method, const Json& args = nullptr) {
+  return {{"call", channel}, {"method", method}, {"args", args}};
+}
+
+Json Wait(int milliseconds_to_wait) { return {{"wait_ms", milliseconds_to_wait}}; }
+
+const Json kEnd = {{"end", true}};
+
+void SetStoredDword(const wchar_t* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  ::RegCloseKey(key);
+}
+
+// The host's standard error split into lines; the runtime writes text-mode
+// line ends (CR LF).
+std::vector<std::string> StandardErrorLines(const HostProcess& host) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char character : host.StandardError()) {
+    if (character == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (character != '\r') {
+      line.push_back(character);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+class HostEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetUserState();
+    ASSERT_TRUE(WaitUntil([] { return ::FindWindowW(nullptr, kHostWindowTitle) == nullptr; }))
+        << "a host window from an earlier check is still open";
+  }
+  void TearDown() override { ResetUserState(); }
+
+  static void ResetUserState() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneAI");
+    HKEY run = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      ::RegDeleteValueW(run, L"Quorvane AI");
+      ::RegCloseKey(run);
+    }
+    ::CredDeleteW(kCredentialTarget, CRED_TYPE_GENERIC, 0);
+  }
+};
+
+TEST_F(HostEndToEnd, StartsTheEngineRegistersThePluginsAndShowsTheWindowAfterTheFirstFrame) {
+  HostProcess host({{Wait(100), kEnd}, L"", {}});
+  ASSERT_TRUE(host.started());
+
+  // Visibility is checked before the log: the frame is logged before the
+  // window can be shown, so a visible window with no frame logged is a fault.
+  bool seen_hidden = false;
+  bool shown_before_frame = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    HWND window = host.FindOwnWindow();
+    if (window == nullptr) return false;
+    const bool visible = ::IsWindowVisible(window) != 0;
+    const bool framed = !host.Events().empty() && [&] {
+      for (const Json& event : host.Events()) {
+        if (EventIs("frame")(event)) return true;
+      }
+      return false;
+    }();
+    if (!visible) seen_hidden = true;
+    if (visible && !framed) shown_before_frame = true;
+    return visible;
+  }));
+  EXPECT_FALSE(shown_before_frame);
+  EXPECT_TRUE(seen_hidden);
+
+  std::vector<std::string> plugins;
+  for (const Json& event : host.Events()) {
+    if (EventIs("plugin")(event)) plugins.push_back(event.value("name", ""));
+  }
+  EXPECT_THAT(plugins,
+              ElementsAre("DesktopDropPlugin", "FlutterSecureStorageWindowsPlugin",
+                          "LocalNotifierPlugin", "TrayManagerPlugin", "WebviewWindowsPlugin"));
+  const std::optional<Json> engine = host.WaitForEvent(EventIs("engine"));
+  ASSERT_TRUE(engine);
+  EXPECT_EQ((*engine)["assets"], "data\\flutter_assets");
+  EXPECT_EQ((*engine)["icu"], "data\\icudtl.dat");
+  EXPECT_EQ((*engine)["aot"], "data\\app.so");
+  EXPECT_EQ((*engine)["args"], Json::array());
+
+  // The window is centred in the work area at 1280 × 720 (96 DPI here).
+  RECT work_area{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
+  RECT frame{};
+  ::GetWindowRect(host.FindOwnWindow(), &frame);
+  EXPECT_EQ(frame.right - frame.left, 1280);
+  EXPECT_EQ(frame.bottom - frame.top, 720);
+  EXPECT_EQ(frame.left, work_area.left + (work_area.right - work_area.left - 1280) / 2);
+  EXPECT_TRUE(host.IsRunning());
+}
+
+TEST_F(HostEndToEnd, EntryPointArgumentsArriveAsUtf8) {
+  // A raw tail: a quoted argument with a blank, a non-ASCII one, and one with
+  // an unpaired surrogate that cannot become UTF-8.
+  std::wstring tail = L"a \"b c\" \u00fc\u7efc X";
+  tail.push_back(static_cast<wchar_t>(0xD800));
+  tail += L"Y z";
+  HostProcess host({{kEnd}, tail, {}});
+
+  const std::optional<Json> engine = host.WaitForEvent(EventIs("engine"));
+  ASSERT_TRUE(engine);
+  EXPECT_EQ((*engine)["args"], Json::array({"a", "b c", "\u00fc\u7efc", "", "z"}));
+}
+
+TEST_F(HostEndToEnd, EveryChannelAnswers) {
+  const Json enabled_false = {{"enabled", false}};
+  HostProcess host(
+      {{
+           // Settings on a fresh profile.
+           Call("quorvane/settings", "isLaunchAtLoginEnabled"),
+           Call("quorvane/settings", "isCloseToTrayEnabled"),
+           Call("quorvane/settings", "isSystemNotificationsEnabled"),
+           Call("quorvane/settings", "readQuickStartProgress", {{"accountDigest", kDigest}}),
+           // Set, then read back.
+           Call("quorvane/settings", "setCloseToTrayEnabled", enabled_false),
+           Call("quorvane/settings", "setSystemNotificationsEnabled", enabled_false),
+           Call("quorvane/settings", "setLaunchAtLogin", {{"enabled", true}}),
+           Call("quorvane/settings", "writeQuickStartProgress",
+                {{"accountDigest", kDigest}, {"value", 2}}),
+           Call("quorvane/settings", "writeQuickStartProgress",
+                {{"accountDigest", kDigest}, {"value", 4}}),
+           Call("quorvane/settings", "isCloseToTrayEnabled"),
+           Call("quorvane/settings", "isSystemNotificationsEnabled"),
+           Call("quorvane/settings", "isLaunchAtLoginEnabled"),
+           Call("quorvane/settings", "readQuickStartProgress", {{"accountDigest", kDigest}}),
+           Call("quorvane/settings", "IsCloseToTrayEnabled"),
+           // A method name that is not a string: no call at all.
+           {{"raw", "quorvane/settings"}, {"hex", "03 01 00 00 00"}},
+           // Credentials.
+           Call("quorvane/credential", "writeCodexToken"),
+           Call("quorvane/credential", "deleteCodexToken"),
+           Call("quorvane/credential", "readCodexToken"),
+           // Window.
+           Call("quorvane/window", "setCloseToTray", {{"enabled", 1}}),
+           Call("quorvane/window", "toggleMaximize"),
+           Call("quorvane/window", "Minimize"),
+           Call("quorvane/window", "minimize"),
+           kEnd,
+       },
+       L"",
+       {}});
+
+  ASSERT_TRUE(host.WaitForEvent(EventIs("script_done")));
+  std::vector<Json> replies;
+  for (const Json& event : host.Events()) {
+    if (EventIs("reply")(event)) {
+      Json reply = event;
+      reply.erase("event");
+      replies.push_back(reply);
+    }
+  }
+  const auto success = [](const std::string& channel, const std::string& method,
+                          const Json& value) {
+    return Json{{"channel", channel}, {"method", method}, {"success", value}};
+  };
+  const auto error = [](const std::string& channel, const std::string& method,
+                        const std::string& code, const std::string& message) {
+    return Json{{"channel", channel},
+                {"method", method},
+                {"error", {{"code", code}, {"message", message}, {"details", nullptr}}}};
+  };
+  const auto not_implemented = [](const std::string& channel, const Json& method) {
+    return Json{{"channel", channel}, {"method", method}, {"not_implemented", true}};
+  };
+  const std::string settings = "quorvane/settings";
+  const std::string credential = "quorvane/credential";
+  const std::string window = "quorvane/window";
+  EXPECT_THAT(
+      replies,
+      ElementsAre(
+          success(settings, "isLaunchAtLoginEnabled", false),
+          success(settings, "isCloseToTrayEnabled", true),
+          success(settings, "isSystemNotificationsEnabled", true),
+          success(settings, "readQuickStartProgress", 0),
+          success(settings, "setCloseToTrayEnabled", nullptr),
+          success(settings, "setSystemNotificationsEnabled", nullptr),
+          success(settings, "setLaunchAtLogin", nullptr),
+          success(settings, "writeQuickStartProgress", nullptr),
+          error(settings, "writeQuickStartProgress", "quick_start_write_failed",
+                "Unable to update quick-start progress."),
+          success(settings, "isCloseToTrayEnabled", false),
+          success(settings, "isSystemNotificationsEnabled", false),
+          success(settings, "isLaunchAtLoginEnabled", true),
+          success(settings, "readQuickStartProgress", 2),
+          not_implemented(settings, "IsCloseToTrayEnabled"), not_implemented(settings, nullptr),
+          error(credential, "writeCodexToken", "credential_write_failed",
+                "Unable to save the Codex credential."),
+          success(credential, "deleteCodexToken", nullptr),
+          not_implemented(credential, "readCodexToken"),
+          error(window, "setCloseToTray", "invalid_arguments", "Missing close-to-tray value."),
+          success(window, "toggleMaximize", nullptr), not_implemented(window, "Minimize"),
+          success(window, "minimize", nullptr)));
+
+  EXPECT_THAT(StandardErrorLines(host),
+              Contains("Unable to construct method call from message on channel "
+                       "quorvane/settings"));
+  HWND main_window = host.FindOwnWindow();
+  ASSERT_NE(main_window, nullptr);
+  EXPECT_TRUE(::IsIconic(main_window));
+}
+
+TEST_F(HostEndToEnd, TheTokenIsStoredAsItsUtf8BytesAndNeverLogged) {
+  const std::string token = "e2e-secret-\xc3\xbc-token";
+  HostProcess host({{Call("quorvane/credential", "writeCodexToken", {{"token", token}}),
+                     Call("quorvane/credential", "writeCodexToken", {{"token", "bad\ntoken"}}),
+                     Call("quorvane/credential", "writeCodexToken", {{"token", ""}}), kEnd},
+                    L"",
+                    {}});
+  ASSERT_TRUE(host.WaitForEvent(EventIs("script_done")));
+  std::vector<Json> replies;
+  for (const Json& event : host.Events()) {
+    if (EventIs("reply")(event)) replies.push_back(event.contains("success"));
+  }
+  EXPECT_THAT(replies, ElementsAre(true, false, false));
+
+  PCREDENTIALW stored = nullptr;
+  ASSERT_TRUE(::CredReadW(kCredentialTarget, CRED_TYPE_GENERIC, 0, &stored));
+  const std::string blob(reinterpret_cast<const char*>(stored->CredentialBlob),
+                         stored->CredentialBlobSize);
+  EXPECT_TRUE(blob == token) << "stored blob differs";
+  EXPECT_STREQ(stored->UserName, L"Quorvane AI");
+  ::CredFree(stored);
+
+  host.Terminate();
+  for (const Json& event : host.Events()) {
+    EXPECT_EQ(event.dump().find("e2e-secret"), std::string::npos) << "the token was logged";
+  }
+  EXPECT_EQ(host.StandardError().find("e2e-secret"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, WithCloseToTrayOnClosingHidesTheWindowAndTheProcessKeepsRunning) {
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+
+  EXPECT_NE(host.WaitForWindow(false), nullptr);
+  ::Sleep(300);
+  EXPECT_TRUE(host.IsRunning());
+  EXPECT_EQ(host.FindOwnWindow(), window);
+  EXPECT_FALSE(host.WaitForEvent(EventIs("call"), milliseconds(0)));
+}
+
+TEST_F(HostEndToEnd, WithCloseToTrayOffClosingAsksTheUserInterfaceAndTheWindowStays) {
+  SetStoredDword(L"CloseToTrayConfigured", 1);
+  SetStoredDword(L"CloseToTray", 0);
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+
+  const std::optional<Json> request = host.WaitForEvent(EventIs("call"));
+  ASSERT_TRUE(request);
+  EXPECT_EQ((*request)["channel"], "quorvane/window");
+  EXPECT_EQ((*request)["method"], "closeRequested");
+  EXPECT_EQ((*request)["args"], nullptr);
+  ::Sleep(300);
+  EXPECT_TRUE(host.IsRunning());
+  EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+TEST_F(HostEndToEnd, CloseAfterCloseRequestedEndsTheProcessWithZero) {
+  SetStoredDword(L"CloseToTrayConfigured", 1);
+  SetStoredDword(L"CloseToTray", 0);
+  HostProcess host({{{{"reply_to_close", true}}, kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+
+  EXPECT_EQ(host.WaitForExit(), 0u);
+  EXPECT_TRUE(host.WaitForEvent(EventIs("call", {{"method", "closeRequested"}}), milliseconds(0)));
+  EXPECT_TRUE(host.WaitForEvent(EventIs("shutdown"), milliseconds(0)));
+}
+
+TEST_F(HostEndToEnd, BeginDragMovesTheWindowWithTheMouseAndRepliesWhenReleased) {
+  HostProcess host({{Wait(1000), Call("quorvane/window", "beginDrag"), kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  RECT before{};
+  ::GetWindowRect(window, &before);
+
+  // The user presses the button on the drawn title bar; the user interface then
+  // asks for the drag, and the window manager's move loop takes over.
+  ::SetCursorPos(before.left + 200, before.top + 20);
+  INPUT press{};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  ::SendInput(1, &press, sizeof(press));
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  ASSERT_TRUE(WaitUntil([thread] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMOVESIZE) != 0;
+  })) << "no move loop started";
+  EXPECT_FALSE(host.WaitForReply("quorvane/window", "beginDrag", milliseconds(0)));
+
+  ::SetCursorPos(before.left + 260, before.top + 50);
+  INPUT release{};
+  release.type = INPUT_MOUSE;
+  release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &release, sizeof(release));
+
+  const std::optional<Json> reply = host.WaitForReply("quorvane/window", "beginDrag");
+  ASSERT_TRUE(reply);
+  EXPECT_EQ((*reply)["success"], nullptr);
+  RECT after{};
+  ::GetWindowRect(window, &after);
+  EXPECT_EQ(after.left - before.left, 60);
+  EXPECT_EQ(after.top - before.top, 30);
+}
+
+TEST_F(HostEndToEnd, ASecondStartActivatesTheRunningWindowEvenWhenHidden) {
+  HostProcess first({{kEnd}, L"", {}});
+  HWND window = first.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  HostProcess second({{kEnd}, L"", {}});
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  EXPECT_TRUE(second.Events().empty()) << "the second start created an engine";
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_NE(first.WaitForWindow(false), nullptr);
+
+  HostProcess third({{kEnd}, L"", {}});
+  EXPECT_EQ(third.WaitForExit(), 0u);
+  EXPECT_NE(first.WaitForWindow(true), nullptr);
+  EXPECT_TRUE(first.IsRunning());
+}
+
+TEST_F(HostEndToEnd, AFailedViewControllerEndsTheProcessWithOne) {
+  HostProcess host({{kEnd}, L"", {{L"STANDIN_FAIL", L"view_controller"}}});
+
+  EXPECT_EQ(host.WaitForExit(), 1u);
+  EXPECT_THAT(StandardErrorLines(host), ElementsAre("Failed to create view controller."));
+  EXPECT_FALSE(host.WaitForEvent(EventIs("frame"), milliseconds(0)));
+  EXPECT_FALSE(host.WaitForEvent(EventIs("plugin"), milliseconds(0)));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,112 @@
+#include "runner/window_geometry.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvane {
+namespace {
+
+TEST(WindowGeometry, ResizeBorderScalesWithDpiAndNeverGoesBelowSix) {
+  EXPECT_EQ(ResizeBorderWidth(96), 8);
+  EXPECT_EQ(ResizeBorderWidth(144), 12);
+  EXPECT_EQ(ResizeBorderWidth(120), 10);
+  EXPECT_EQ(ResizeBorderWidth(48), 6);  // 4, raised
+  EXPECT_EQ(ResizeBorderWidth(72), 6);
+  EXPECT_EQ(ResizeBorderWidth(0), 6);
+}
+
+TEST(WindowGeometry, HitTestFindsCornersBeforeEdges) {
+  const PixelSize client{1280, 720};
+  EXPECT_EQ(HitTestResizeBorder({3, 3}, client, 96), HitArea::kTopLeft);
+  EXPECT_EQ(HitTestResizeBorder({1276, 3}, client, 96), HitArea::kTopRight);
+  EXPECT_EQ(HitTestResizeBorder({3, 716}, client, 96), HitArea::kBottomLeft);
+  EXPECT_EQ(HitTestResizeBorder({1276, 716}, client, 96), HitArea::kBottomRight);
+  EXPECT_EQ(HitTestResizeBorder({640, 3}, client, 96), HitArea::kTop);
+  EXPECT_EQ(HitTestResizeBorder({640, 716}, client, 96), HitArea::kBottom);
+  EXPECT_EQ(HitTestResizeBorder({3, 360}, client, 96), HitArea::kLeft);
+  EXPECT_EQ(HitTestResizeBorder({1276, 360}, client, 96), HitArea::kRight);
+  EXPECT_EQ(HitTestResizeBorder({640, 360}, client, 96), HitArea::kClient);
+}
+
+TEST(WindowGeometry, HitTestBandEdgesAreExact) {
+  const PixelSize client{1000, 600};
+  // At 96 DPI the band is 8 pixels: x < 8 on the left, x >= 992 on the right.
+  EXPECT_EQ(HitTestResizeBorder({7, 300}, client, 96), HitArea::kLeft);
+  EXPECT_EQ(HitTestResizeBorder({8, 300}, client, 96), HitArea::kClient);
+  EXPECT_EQ(HitTestResizeBorder({991, 300}, client, 96), HitArea::kClient);
+  EXPECT_EQ(HitTestResizeBorder({992, 300}, client, 96), HitArea::kRight);
+  EXPECT_EQ(HitTestResizeBorder({500, 591}, client, 96), HitArea::kClient);
+  EXPECT_EQ(HitTestResizeBorder({500, 592}, client, 96), HitArea::kBottom);
+  // At 144 DPI it is 12 pixels.
+  EXPECT_EQ(HitTestResizeBorder({11, 300}, client, 144), HitArea::kLeft);
+  EXPECT_EQ(HitTestResizeBorder({12, 300}, client, 144), HitArea::kClient);
+  // Points outside the client area still count as the nearest edge.
+  EXPECT_EQ(HitTestResizeBorder({-5, 300}, client, 96), HitArea::kLeft);
+}
+
+TEST(WindowGeometry, PackedCoordinatesAreSignExtended) {
+  EXPECT_EQ(PointFromPackedCoordinates(0x00C80064), (PixelPoint{100, 200}));
+  // (-1, -2): monitors left of and above the primary one.
+  EXPECT_EQ(PointFromPackedCoordinates(0xFFFEFFFF), (PixelPoint{-1, -2}));
+  EXPECT_EQ(PointFromPackedCoordinates(0x7FFF8000), (PixelPoint{-32768, 32767}));
+  // Bits above the low 32 are not part of the point.
+  EXPECT_EQ(PointFromPackedCoordinates(0x12345678'00050006), (PixelPoint{6, 5}));
+}
+
+TEST(WindowGeometry, MinimumTrackSizeIsLoweredToTheWorkArea) {
+  const PixelRect laptop{0, 0, 1366, 728};
+  EXPECT_EQ(MinimumTrackSize(96, laptop), (PixelSize{1080, 720}));
+  EXPECT_EQ(MinimumTrackSize(144, laptop), (PixelSize{1366, 728}));
+  EXPECT_EQ(MinimumTrackSize(144, std::nullopt), (PixelSize{1620, 1080}));
+  EXPECT_EQ(MinimumTrackSize(120, std::nullopt), (PixelSize{1350, 900}));
+  // A work area that does not start at 0 counts by its size.
+  EXPECT_EQ(MinimumTrackSize(96, PixelRect{-1366, 40, 0, 740}), (PixelSize{1080, 700}));
+  // An unknown DPI counts as 96.
+  EXPECT_EQ(MinimumTrackSize(0, std::nullopt), (PixelSize{1080, 720}));
+}
+
+TEST(WindowGeometry, ScalingTruncatesTowardZero) {
+  EXPECT_EQ(ScaleToPhysical(1280, ScaleFactorForDpi(144)), 1920);
+  EXPECT_EQ(ScaleToPhysical(1280, ScaleFactorForDpi(120)), 1600);
+  EXPECT_EQ(ScaleToPhysical(3, 1.5), 4);
+  EXPECT_EQ(ScaleToPhysical(-3, 1.5), -4);
+  EXPECT_EQ(ScaleToPhysical(333, ScaleFactorForDpi(168)), 582);  // 582.75
+  EXPECT_EQ(ScaleToPhysical(int64_t{1} << 40, 1.0), INT32_MAX);
+  EXPECT_DOUBLE_EQ(ScaleFactorForDpi(0), 1.0);
+}
+
+TEST(WindowGeometry, ClampPullsAnOversizedWindowIntoTheWorkArea) {
+  const PixelRect work_area{0, 0, 1920, 1040};
+  EXPECT_EQ(ClampedWindowRect({-100, 50, 1820, 1130}, work_area), (PixelRect{0, 0, 1920, 1040}));
+}
+
+TEST(WindowGeometry, ClampLeavesAWindowInsideAlone) {
+  const PixelRect work_area{0, 0, 1920, 1040};
+  EXPECT_EQ(ClampedWindowRect({320, 160, 1600, 880}, work_area), std::nullopt);
+  EXPECT_EQ(ClampedWindowRect(work_area, work_area), std::nullopt);
+}
+
+TEST(WindowGeometry, ClampMovesWithoutResizingWhenTheWindowFits) {
+  const PixelRect work_area{0, 0, 1920, 1040};
+  // Past the right and bottom edges.
+  EXPECT_EQ(ClampedWindowRect({1000, 900, 2280, 1620}, work_area),
+            (PixelRect{640, 320, 1920, 1040}));
+  // Entirely off screen to the left and above.
+  EXPECT_EQ(ClampedWindowRect({-5000, -3000, -3720, -2280}, work_area),
+            (PixelRect{0, 0, 1280, 720}));
+  // A secondary monitor left of the primary one.
+  EXPECT_EQ(ClampedWindowRect({-3000, 10, -1720, 730}, PixelRect{-1920, 0, 0, 1080}),
+            (PixelRect{-1920, 10, -640, 730}));
+}
+
+TEST(WindowGeometry, ClampGivesAnEmptyWindowOnePixel) {
+  EXPECT_EQ(ClampedWindowRect({10, 10, 10, 5}, PixelRect{0, 0, 100, 100}),
+            (PixelRect{10, 10, 11, 11}));
+}
+
+TEST(WindowGeometry, ClampIgnoresAnEmptyWorkArea) {
+  EXPECT_EQ(ClampedWindowRect({-100, 50, 1820, 1130}, PixelRect{0, 0, 0, 1040}), std::nullopt);
+  EXPECT_EQ(ClampedWindowRect({-100, 50, 1820, 1130}, PixelRect{0, 100, 1920, 50}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quorvane
