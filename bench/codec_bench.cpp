@@ -4,13 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <iomanip>
 #include <iostream>
 #include <map>
 #include <msgpack.hpp>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "codec/standard_method_codec.h"
 
 namespace {
@@ -218,42 +218,22 @@ BENCHMARK(NestedEncodeMsgpack);
 BENCHMARK(NestedDecodeOurs);
 BENCHMARK(NestedDecodeMsgpack);
 
-// Keeps each run's time per iteration so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> nanoseconds;
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) nanoseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench_support::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto& ns = reporter.nanoseconds;
-  const auto ratio = [&](const std::string& ours, const std::string& reference) {
-    if (!ns.count(ours) || !ns.count(reference)) return;
-    std::cout << std::left << std::setw(22) << ours << std::fixed << std::setprecision(2)
-              << ns.at(ours) / ns.at(reference) << "x " << reference << '\n';
-  };
   std::cout << "\nours / msgpack-cxx (target <= 1.00 for the call and the map):\n";
   for (const char* kase : {"Call", "Map", "Doubles", "Nested"}) {
     for (const char* direction : {"Encode", "Decode"}) {
-      ratio(std::string(kase) + direction + "Ours", std::string(kase) + direction + "Msgpack");
+      reporter.PrintRatio(std::string(kase) + direction + "Ours",
+                          std::string(kase) + direction + "Msgpack");
     }
   }
   std::cout << "\n1 MiB double list as a share of memcpy bandwidth (target >= 50%):\n";
-  for (const char* name : {"DoublesEncodeOurs", "DoublesDecodeOurs"}) {
-    if (ns.count(name) && ns.count("DoublesMemcpy")) {
-      std::cout << std::left << std::setw(22) << name << std::fixed << std::setprecision(0)
-                << 100.0 * ns.at("DoublesMemcpy") / ns.at(name) << "%\n";
-    }
-  }
+  reporter.PrintShare("DoublesEncodeOurs", "DoublesMemcpy");
+  reporter.PrintShare("DoublesDecodeOurs", "DoublesMemcpy");
   benchmark::Shutdown();
   return 0;
 }

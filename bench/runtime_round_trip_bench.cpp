@@ -4,13 +4,11 @@
 // the bare codec work of the same call (decode the call, encode the envelope).
 #include <benchmark/benchmark.h>
 
-#include <iomanip>
-#include <iostream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "codec/standard_method_codec.h"
 #include "tests/fakes/recording_engine.h"
 #include "wrapper/binary_messenger_impl.h"
@@ -73,33 +71,15 @@ BENCHMARK(CodecQuery);
 BENCHMARK(RoundTripSetter);
 BENCHMARK(CodecSetter);
 
-// Keeps each run's CPU time per iteration so the ratios can be printed at the
-// end; CPU time, because the machine running the benchmarks is often shared.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> nanoseconds;
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) nanoseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench_support::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto& ns = reporter.nanoseconds;
   std::cout << "\nround trip / bare codec work of the same call (target <= 2.00):\n";
-  for (const char* kase : {"Query", "Setter"}) {
-    const std::string ours = std::string("RoundTrip") + kase;
-    const std::string reference = std::string("Codec") + kase;
-    if (!ns.count(ours) || !ns.count(reference)) continue;
-    std::cout << std::left << std::setw(18) << ours << std::fixed << std::setprecision(2)
-              << ns.at(ours) / ns.at(reference) << "x " << reference << '\n';
-  }
+  reporter.PrintRatio("RoundTripQuery", "CodecQuery");
+  reporter.PrintRatio("RoundTripSetter", "CodecSetter");
   benchmark::Shutdown();
   return 0;
 }
