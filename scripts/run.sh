@@ -4,8 +4,9 @@
 #
 #   scripts/run.sh
 #       With a display: the interactive stand-in; the host runs until it is
-#       closed. Without one: a short demo script under Xvfb, a screenshot in
-#       build/windows/screenshot.png, exit code 0.
+#       closed. Without one, under Xvfb: a screenshot of the interactive
+#       stand-in in build/windows/screenshot.png, then a short demo script
+#       whose event log is printed; exit code 0.
 #   scripts/run.sh --script FILE [-- ARGS...]
 #       Runs the host with the JSON Lines script FILE and ARGS on its command
 #       line, prints the event log to standard output and exits with the
@@ -16,7 +17,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 usage() {
-  sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,16p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -100,13 +101,45 @@ fi
 if [[ -z "${xvfb_pid:-}" ]]; then
   log "starting the host with the interactive stand-in; close its window to end"
   cd "$bundle"
+  unset STANDIN_SCRIPT STANDIN_LOG STANDIN_FAIL
   code=0
-  env -u STANDIN_SCRIPT -u STANDIN_LOG -u STANDIN_FAIL wine64_binary quorvane_ai.exe \
-    "${host_args[@]}" || code=$?
+  wine64_binary quorvane_ai.exe "${host_args[@]}" || code=$?
   exit "$code"
 fi
 
-# No display of our own: a short demo on Xvfb, recorded as a screenshot.
+# No display of our own: on Xvfb, a screenshot of the interactive stand-in, then
+# a short demo script whose event log is printed.
+
+# Waits until the event log reports the first frame, or the host has ended.
+wait_for_first_frame() {
+  local events="$1" host_pid="$2"
+  for _ in $(seq 600); do
+    grep -q '"event":"frame"' "$events" 2>/dev/null && return 0
+    kill -0 "$host_pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+screenshot="$build_dir/screenshot.png"
+events="$(mktemp --suffix=.jsonl)"
+log "starting the interactive stand-in on the virtual display $DISPLAY"
+rm -f "$screenshot"
+(
+  cd "$bundle"
+  unset STANDIN_SCRIPT STANDIN_FAIL
+  STANDIN_LOG="$(to_windows_path "$events")" wine64_binary quorvane_ai.exe "${host_args[@]}"
+) &
+host_pid=$!
+if wait_for_first_frame "$events" "$host_pid"; then
+  sleep 2  # the stand-in reads the settings it shows
+  import -window root "$screenshot"
+fi
+# Closing would only hide the window (close to tray is on by default): end it.
+wineserver -k 2>/dev/null || true
+wait "$host_pid" 2>/dev/null || true
+rm -f "$events"
+
 demo="$(mktemp --suffix=.jsonl)"
 events="$(mktemp --suffix=.jsonl)"
 cat >"$demo" <<'DEMO'
@@ -114,28 +147,17 @@ cat >"$demo" <<'DEMO'
 {"call": "quorvane/settings", "method": "isSystemNotificationsEnabled", "args": null}
 {"call": "quorvane/settings", "method": "isLaunchAtLoginEnabled", "args": null}
 {"call": "quorvane/window", "method": "show", "args": null}
-{"wait_ms": 4000}
 {"call": "quorvane/window", "method": "setCloseToTray", "args": {"enabled": false}}
 {"reply_to_close": true}
 {"post": "close"}
 {"end": true}
 DEMO
-screenshot="$build_dir/screenshot.png"
-log "running a demo script on the virtual display $DISPLAY"
-run_host "$demo" "$events" &
-host_pid=$!
-for _ in $(seq 600); do
-  grep -q '"event":"frame"' "$events" 2>/dev/null && break
-  kill -0 "$host_pid" 2>/dev/null || break
-  sleep 0.1
-done
-sleep 1.5
-import -window root "$screenshot"
+log "running a demo script"
 code=0
-wait "$host_pid" || code=$?
+run_host "$demo" "$events" || code=$?
 echo "== event log"
 cat "$events"
 rm -f "$demo" "$events"
 finish_wine_on_virtual_display
-echo "== host exit code $code; screenshot in $screenshot"
+echo "== host exit code $code; screenshot of the interactive stand-in in $screenshot"
 exit "$code"
