@@ -38,10 +38,6 @@ WindowsCredentialStore::WindowsCredentialStore() : api_(DefaultCredentialApi()) 
 WindowsCredentialStore::WindowsCredentialStore(CredentialApi& api) : api_(api) {}
 
 uint32_t WindowsCredentialStore::WriteToken(std::string_view token) {
-  // Some Credential Manager builds accept larger blobs; refusing here keeps
-  // the same tokens storable everywhere.
-  if (token.size() > kMaxCredentialBlobBytes) return ERROR_INVALID_DATA;
-
   WipedBytes blob(token);
   CREDENTIALW record = {};
   record.Flags = 0;

@@ -2,7 +2,6 @@
 // Windows Credential Manager.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,10 +9,6 @@
 #include "runner/credential_store.h"
 
 namespace quorvane {
-
-/// The largest blob the Credential Manager stores (5 * 512 bytes on current
-/// Windows; older SDK headers still say 512).
-constexpr size_t kMaxCredentialBlobBytes = 5 * 512;
 
 /// Target "quorvane.ai.codex.token.v1", user name "Quorvane AI", persisted on
 /// this machine; the blob is the token's bytes exactly, no terminator.
@@ -23,8 +18,8 @@ class WindowsCredentialStore : public CredentialStore {
   /// Uses api for every Credential Manager call; api must outlive the store.
   explicit WindowsCredentialStore(CredentialApi& api);
 
-  /// A token above kMaxCredentialBlobBytes is refused with ERROR_INVALID_DATA
-  /// before the Credential Manager is called, so the stored token stays.
+  /// The Credential Manager decides which sizes it stores; a refusal comes
+  /// back as its code and leaves the stored token as it was.
   uint32_t WriteToken(std::string_view token) override;
   uint32_t DeleteToken() override;
 
