@@ -66,33 +66,6 @@ std::vector<ScriptStep> ReadScript(const std::wstring& path) {
   return ParseScript(input);
 }
 
-// A memory bitmap of the view's size, selected into its own device context.
-class BackBuffer {
- public:
-  BackBuffer(HWND window, int width, int height) {
-    const HDC window_dc = GetDC(window);
-    dc_ = CreateCompatibleDC(window_dc);
-    bitmap_ = CreateCompatibleBitmap(window_dc, width, height);
-    ReleaseDC(window, window_dc);
-    if (dc_ != nullptr && bitmap_ != nullptr) previous_ = SelectObject(dc_, bitmap_);
-  }
-  ~BackBuffer() {
-    if (previous_ != nullptr) SelectObject(dc_, previous_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  BackBuffer(const BackBuffer&) = delete;
-  BackBuffer& operator=(const BackBuffer&) = delete;
-
-  /// Null when the buffer could not be made.
-  HDC dc() const { return previous_ != nullptr ? dc_ : nullptr; }
-
- private:
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-};
-
 }  // namespace
 
 // Keeps the engine's memory while its code is on the stack: an engine destroyed
@@ -229,14 +202,24 @@ bool Engine::CreateView(int width, int height) {
     ui_ = std::make_unique<InteractiveUi>(*this);
   }
   // The first frame comes without being asked for, as the engine starts.
-  PostTask([this] { RenderIfHidden(); });
+  ScheduleRender();
   return true;
 }
 
 void Engine::ForceRedraw() {
   if (view_ == nullptr || view_->hwnd() == nullptr) return;
   InvalidateRect(view_->hwnd(), nullptr, FALSE);
-  PostTask([this] { RenderIfHidden(); });
+  ScheduleRender();
+}
+
+void Engine::ScheduleRender() {
+  // Requests that arrive before the loop gets to the render share one frame.
+  if (render_scheduled_) return;
+  render_scheduled_ = true;
+  PostTask([this] {
+    render_scheduled_ = false;
+    RenderIfHidden();
+  });
 }
 
 bool Engine::ReceiveFromHost(const char* channel, const uint8_t* message, size_t size,
@@ -435,18 +418,15 @@ LRESULT Engine::HandleViewMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 }
 
 void Engine::ProduceFrame(HDC target) {
-  const HWND hwnd = view_->hwnd();
   RECT client = {};
-  GetClientRect(hwnd, &client);
-  const int width = std::max<int>(client.right, 1);
-  const int height = std::max<int>(client.bottom, 1);
-  BackBuffer buffer(hwnd, width, height);
-  if (buffer.dc() == nullptr) return;
+  GetClientRect(view_->hwnd(), &client);
+  // Straight into the window's device context: the window system composes the
+  // window off screen already, and a back buffer of the view's size would cost
+  // a full frame of memory.
   const HBRUSH background = CreateSolidBrush(kBackground);
-  FillRect(buffer.dc(), &client, background);
+  FillRect(target, &client, background);
   DeleteObject(background);
-  if (ui_) ui_->Paint(buffer.dc(), client, view_->Dpi());
-  if (target != nullptr) BitBlt(target, 0, 0, width, height, buffer.dc(), 0, 0, SRCCOPY);
+  if (ui_) ui_->Paint(target, client, view_->Dpi());
 }
 
 void Engine::RenderIfHidden() {
@@ -455,7 +435,11 @@ void Engine::RenderIfHidden() {
   // A view that is on screen gets its frame from WM_PAINT; one that is not
   // (the host shows its window only after the first frame) renders off screen.
   if (IsWindowVisible(view_->hwnd()) && !IsIconic(root)) return;
-  ProduceFrame(nullptr);
+  const HWND hwnd = view_->hwnd();
+  const HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;
+  ProduceFrame(dc);
+  ReleaseDC(hwnd, dc);
   OnFrameProduced();
 }
 

@@ -103,8 +103,10 @@ class Engine final : public UiHost, public WindowMessageHandler {
                ReplyHandler on_reply);
   void AnswerHost(uint64_t pending_id, const std::vector<uint8_t>& answer);
   LRESULT HandleViewMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  /// Draws the user-interface side into a back buffer, copied to target when
-  /// given; a frame is out either way.
+  /// Posts one render for any number of requests made before it runs.
+  void ScheduleRender();
+  /// Draws the user-interface side into target, a device context of the view
+  /// (clipped away while the view is hidden); a frame is out either way.
   void ProduceFrame(HDC target);
   void RenderIfHidden();
   void OnFrameProduced();
@@ -122,6 +124,7 @@ class Engine final : public UiHost, public WindowMessageHandler {
   FlutterDesktopOnNextFrameCallback frame_callback_ = nullptr;
   void* frame_user_data_ = nullptr;
   bool first_frame_out_ = false;
+  bool render_scheduled_ = false;
 
   std::unique_ptr<OwnedWindow> task_window_;
   std::mutex tasks_mutex_;  // the tasks and the task window's handle, for other threads
