@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/host_process.h"
+#include "tests/support/registry_test_support.h"
 
 namespace e2e {
 namespace {
@@ -18,8 +19,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::ElementsAre;
 
-constexpr wchar_t kSettingsKey[] = L"Software\\QuorvaneAI\\Desktop";
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kCredentialTarget[] = L"quorvane.ai.codex.token.v1";
 const std::string kDigest(64, 'a');
 
@@ -30,15 +29,6 @@ Json Call(const std::string& channel, const std::string& method, const Json& arg
 Json Wait(int milliseconds_to_wait) { return {{"wait_ms", milliseconds_to_wait}}; }
 
 const Json kEnd = {{"end", true}};
-
-void SetStoredDword(const wchar_t* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  ::RegCloseKey(key);
-}
 
 // The host's standard error split into lines; the runtime writes text-mode
 // line ends (CR LF).
@@ -67,12 +57,7 @@ class HostEndToEnd : public ::testing::Test {
   void TearDown() override { ResetUserState(); }
 
   static void ResetUserState() {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneAI");
-    HKEY run = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-      ::RegDeleteValueW(run, L"Quorvane AI");
-      ::RegCloseKey(run);
-    }
+    registry_test::ResetSettings();
     ::CredDeleteW(kCredentialTarget, CRED_TYPE_GENERIC, 0);
   }
 };
@@ -281,8 +266,8 @@ TEST_F(HostEndToEnd, WithCloseToTrayOnClosingHidesTheWindowAndTheProcessKeepsRun
 }
 
 TEST_F(HostEndToEnd, WithCloseToTrayOffClosingAsksTheUserInterfaceAndTheWindowStays) {
-  SetStoredDword(L"CloseToTrayConfigured", 1);
-  SetStoredDword(L"CloseToTray", 0);
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 1));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 0));
   HostProcess host({{kEnd}, L"", {}});
   HWND window = host.WaitForWindow(true);
   ASSERT_NE(window, nullptr);
@@ -300,8 +285,8 @@ TEST_F(HostEndToEnd, WithCloseToTrayOffClosingAsksTheUserInterfaceAndTheWindowSt
 }
 
 TEST_F(HostEndToEnd, CloseAfterCloseRequestedEndsTheProcessWithZero) {
-  SetStoredDword(L"CloseToTrayConfigured", 1);
-  SetStoredDword(L"CloseToTray", 0);
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 1));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 0));
   HostProcess host({{{{"reply_to_close", true}}, kEnd}, L"", {}});
   HWND window = host.WaitForWindow(true);
   ASSERT_NE(window, nullptr);

@@ -10,6 +10,7 @@
 
 #include "codec/standard_method_codec.h"
 #include "tests/fakes/recording_engine.h"
+#include "tests/support/registry_test_support.h"
 #include "wrapper/project_description.h"
 
 namespace quorvane {
@@ -21,18 +22,7 @@ using flutter::EncodableValue;
 using flutter::MethodCall;
 using ::testing::ElementsAre;
 
-constexpr wchar_t kSettingsKey[] = L"Software\\QuorvaneAI\\Desktop";
-
 std::vector<std::string> g_registered_plugins;
-
-void SetStoredDword(const wchar_t* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  ::RegCloseKey(key);
-}
 
 // Whether a WM_QUIT was taken out of the queue since the last look.
 bool g_quit_seen = false;
@@ -62,13 +52,13 @@ std::vector<uint8_t> EncodedCall(const std::string& method,
 class FlutterWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, registry_test::kDesktopKey);
     g_registered_plugins.clear();
     window_ = std::make_unique<FlutterWindow>(project_);
   }
   void TearDown() override {
     window_.reset();
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, registry_test::kDesktopKey);
     QuitPosted();
   }
 
@@ -173,8 +163,8 @@ TEST_F(FlutterWindowTest, WithNothingStoredClosingOnlyHides) {
 }
 
 TEST_F(FlutterWindowTest, WithCloseToTrayOffClosingAsksTheUserInterfaceAndCloseEndsIt) {
-  SetStoredDword(L"CloseToTrayConfigured", 1);
-  SetStoredDword(L"CloseToTray", 0);
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 1));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 0));
   CreateAndShow();
 
   Close();
@@ -204,8 +194,8 @@ TEST_F(FlutterWindowTest, WithCloseToTrayOffClosingAsksTheUserInterfaceAndCloseE
 }
 
 TEST_F(FlutterWindowTest, AnUnreadableSettingCountsAsCloseToTrayOff) {
-  SetStoredDword(L"CloseToTrayConfigured", 0);
-  SetStoredDword(L"CloseToTray", 1);
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 0));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 1));
   CreateAndShow();
 
   Close();
@@ -215,8 +205,8 @@ TEST_F(FlutterWindowTest, AnUnreadableSettingCountsAsCloseToTrayOff) {
 }
 
 TEST_F(FlutterWindowTest, SetCloseToTrayChangesWhatClosingDoes) {
-  SetStoredDword(L"CloseToTrayConfigured", 1);
-  SetStoredDword(L"CloseToTray", 0);
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 1));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 0));
   CreateAndShow();
 
   EXPECT_EQ(

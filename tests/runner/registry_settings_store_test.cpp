@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runner/settings_store.h"
-#include "tests/runner/registry_test_support.h"
+#include "tests/support/registry_test_support.h"
 
 namespace quorvane {
 namespace {

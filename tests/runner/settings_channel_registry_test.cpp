@@ -6,7 +6,7 @@
 
 #include "runner/registry_settings_store.h"
 #include "runner/settings_channel.h"
-#include "tests/runner/registry_test_support.h"
+#include "tests/support/registry_test_support.h"
 #include "tests/support/recording_result.h"
 
 namespace quorvane {

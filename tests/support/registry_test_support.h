@@ -1,4 +1,4 @@
-// Direct registry access for the settings tests: clean the store's locations
+// Direct registry access for the tests of the settings and the host: clean the store's locations
 // and write or read raw values behind the store's back.
 #pragma once
 
@@ -45,16 +45,24 @@ inline std::vector<BYTE> TextBytes(const std::wstring& text) {
   return std::vector<BYTE>(first, first + (text.size() + 1) * sizeof(wchar_t));
 }
 
-/// Writes a value of any type and size, creating the key when needed.
-inline void SetRawValue(const wchar_t* path, const wchar_t* name, DWORD type,
+/// Writes a value of any type and size, creating the key when needed; true
+/// when it was written.
+inline bool SetRawValue(const wchar_t* path, const wchar_t* name, DWORD type,
                         const std::vector<BYTE>& bytes) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return;
+    return false;
   }
-  RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+  const LSTATUS status =
+      RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
   RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+/// Writes a REG_DWORD under the settings key, as the store would.
+inline bool SetDesktopDword(const wchar_t* name, DWORD value) {
+  return SetRawValue(kDesktopKey, name, REG_DWORD, DwordBytes(value));
 }
 
 /// The stored type and bytes, or none when the key or value is absent.
