@@ -50,25 +50,14 @@ fi
 cd "$repo_root"
 build_dir="$repo_root/build/windows"
 bundle="$build_dir/bundle"
-plugins=(desktop_drop_plugin flutter_secure_storage_windows_plugin local_notifier_plugin
-         tray_manager_plugin webview_windows_plugin)
 
 install_missing "${build_packages[@]}" "${wine_packages[@]}"
 log "building the host (windows preset)"
 run_quietly cmake --preset windows
 run_quietly cmake --build --preset windows --target quorvane_ai
 
-# The bundle as it ships: the executable, the engine and plug-in libraries
-# beside it, and the application data the engine is pointed at. The stand-in
-# engine does not read the data files; they are placeholders.
 log "laying out the bundle in $bundle"
-rm -rf "$bundle"
-mkdir -p "$bundle/data/flutter_assets"
-cp "$build_dir/bin/quorvane_ai.exe" "$build_dir/bin/flutter_windows.dll" "$bundle/"
-for plugin in "${plugins[@]}"; do cp "$build_dir/bin/$plugin.dll" "$bundle/"; done
-echo '{}' >"$bundle/data/flutter_assets/AssetManifest.json"
-echo "placeholder: ICU data of the real engine" >"$bundle/data/icudtl.dat"
-echo "placeholder: the application compiled ahead of time" >"$bundle/data/app.so"
+lay_out_bundle "$build_dir" "$bundle"
 
 use_wine_prefix "$build_dir"
 ensure_display

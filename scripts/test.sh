@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: native,
-# native under ASan+UBSan, the fuzz smoke runs, and the Windows build under Wine.
+# native under ASan+UBSan, the fuzz smoke runs, the Windows build under Wine,
+# and the installer (release build) under Wine.
 # Ends with one summary line.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 cd "$repo_root"
 
-install_missing "${build_packages[@]}" "${wine_packages[@]}" || exit 1
+install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" || exit 1
 ensure_display || exit 1
 
 declare -a passed=() failed=()
@@ -26,6 +27,7 @@ step fuzz bash scripts/fuzz-smoke.sh
 use_wine_prefix "$repo_root/build/windows"
 step windows build_and_test windows
 wineserver -k 2>/dev/null || true
+step installer bash tests/installer/installer_test.sh
 
 summary="${#passed[@]} of $((${#passed[@]} + ${#failed[@]})) suites passed"
 if ((${#failed[@]})); then

@@ -8,6 +8,7 @@ build_packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libben
                 libmsgpack-cxx-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix
                 binutils-mingw-w64-x86-64)
 wine_packages=(wine wine64 xvfb xauth x11-apps imagemagick)
+package_packages=(nsis)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -98,4 +99,31 @@ run_quietly() {
   ((code == 0)) || cat "$output" >&2
   rm -f "$output"
   return "$code"
+}
+
+# The plug-in libraries the host imports, beside it in the bundle.
+bundle_plugins=(desktop_drop_plugin flutter_secure_storage_windows_plugin local_notifier_plugin
+                tray_manager_plugin webview_windows_plugin)
+
+# Lays out the application bundle as it ships: the host from BUILD_DIR/bin,
+# beside it the engine and plug-in libraries, and the application data the
+# engine is pointed at. With ENGINE_DIR (the real engine: its libraries and
+# its data/ folder), those are taken from there; otherwise the stand-ins of
+# BUILD_DIR/bin and placeholder data files, which the stand-in does not read.
+lay_out_bundle() {
+  local build_dir="$1" bundle="$2" engine_dir="${3:-}" plugin
+  rm -rf "$bundle"
+  mkdir -p "$bundle"
+  cp "$build_dir/bin/quorvane_ai.exe" "$bundle/"
+  if [[ -n "$engine_dir" ]]; then
+    cp "$engine_dir"/*.dll "$bundle/"
+    cp -r "$engine_dir/data" "$bundle/"
+    return 0
+  fi
+  cp "$build_dir/bin/flutter_windows.dll" "$bundle/"
+  for plugin in "${bundle_plugins[@]}"; do cp "$build_dir/bin/$plugin.dll" "$bundle/"; done
+  mkdir -p "$bundle/data/flutter_assets"
+  echo '{}' >"$bundle/data/flutter_assets/AssetManifest.json"
+  echo "placeholder: ICU data of the real engine" >"$bundle/data/icudtl.dat"
+  echo "placeholder: the application compiled ahead of time" >"$bundle/data/app.so"
 }
