@@ -8,16 +8,24 @@
 # Both programs are measured as they would ship: copies without the debug
 # information of the RelWithDebInfo build, which Wine would otherwise read into
 # memory with the image (it makes up most of the size of every binary).
+#
+#   bench/startup.sh [--preset windows-release]
+#       measures the release build (optimised and stripped, as packaged)
+#       instead of the windows preset's.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/common.sh"
 cd "$repo_root"
 
 runs="${RUNS:-7}"
-build_dir="$repo_root/build/windows"
+preset=windows
+if [[ "${1:-}" == "--preset" && -n "${2:-}" ]]; then
+  preset="$2"
+fi
+build_dir="$repo_root/build/$preset"
 
 install_missing "${build_packages[@]}" "${wine_packages[@]}"
-run_quietly cmake --preset windows
-run_quietly cmake --build --preset windows --target quorvane_ai bare_window startup_probe
+run_quietly cmake --preset "$preset"
+run_quietly cmake --build --preset "$preset" --target quorvane_ai bare_window startup_probe
 
 bench_dir="$build_dir/bench"
 rm -rf "$bench_dir"

@@ -92,11 +92,31 @@ VIAddVersionKey "LegalCopyright" "© ${PUBLISHER}"
 !macroend
 
 ; Leaves in $R9 "" when files can be written into $INSTDIR, else why not. A
-; folder made only for this test is removed again.
+; folder made only for this test is removed again. A folder that holds other
+; files but no installed version is refused: upgrades and removal delete its
+; data folder whole.
 Function CheckTarget
   Push $0
+  Push $1
+  Push $2
   StrCpy $R9 ""
   StrCpy $0 "existed"
+  ${If} ${FileExists} "$INSTDIR\*.*"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${HOST_EXE}"
+    FindFirst $1 $2 "$INSTDIR\*.*"
+    ${DoWhile} $2 != ""
+      ${If} $2 != "."
+      ${AndIf} $2 != ".."
+        StrCpy $R9 "The folder $INSTDIR already holds other files. Choose an empty or a new folder."
+        ${Break}
+      ${EndIf}
+      FindNext $1 $2
+    ${Loop}
+    FindClose $1
+    ${If} $R9 != ""
+      Goto done
+    ${EndIf}
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     StrCpy $0 "created"
     ClearErrors
@@ -118,6 +138,8 @@ Function CheckTarget
     RMDir "$INSTDIR"
   ${EndIf}
 done:
+  Pop $2
+  Pop $1
   Pop $0
 FunctionEnd
 

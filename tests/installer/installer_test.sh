@@ -104,6 +104,18 @@ run_host() {
     win "$exe"
 }
 
+# Starts the host in the background with its window hidden and sets host_pid;
+# returns once the window is hidden (or after 30 seconds).
+start_hidden_host() {
+  echo '{"call": "quorvane/window", "method": "hide"}
+{"end": true}' | run_host "$1" &
+  host_pid=$!
+  for _ in $(seq 300); do
+    grep -q '"method":"hide"' "$events" 2>/dev/null && break
+    sleep 0.1
+  done
+}
+
 # A script that ends the host after the given steps.
 closing_script() {
   cat
@@ -123,6 +135,10 @@ case_install() {
   check "the log says why" grep -q "cannot be created" <(show_logs 2>&1) || return 1
   check "nothing is registered after the failed setup" not reg_has_key "$uninstall_key" || return 1
   check "no shortcut after the failed setup" test ! -e "$programs/Quorvane AI.lnk" || return 1
+  code=0
+  setup_into "$setup" 'C:\windows' || code=$?
+  check "setup into a folder of other files ends with 2 (got $code)" is "$code" 2 || return 1
+  check "the log says why" grep -q "already holds other files" <(show_logs 2>&1) || return 1
 
   code=0
   win "$setup" /S || code=$?
@@ -169,7 +185,7 @@ case_install() {
 
 case_upgrade() {
   new_prefix upgrade
-  local dir="$WINEPREFIX/drive_c/Program Files/Quorvane AI" code=0 host_pid
+  local dir="$WINEPREFIX/drive_c/Program Files/Quorvane AI" code=0
   local exe='C:\Program Files\Quorvane AI\quorvane_ai.exe'
   win "$setup" /S || code=$?
   check "first setup ends with 0 (got $code)" is "$code" 0 || return 1
@@ -193,13 +209,7 @@ case_upgrade() {
     is "$(reg_value "$uninstall_key" DisplayVersion)" "$version" || return 1
 
   # The old host, hidden in the tray: close to tray is on when nothing is stored.
-  echo '{"call": "quorvane/window", "method": "hide"}
-{"end": true}' | run_host "$exe" &
-  host_pid=$!
-  for _ in $(seq 300); do
-    grep -q '"method":"hide"' "$events" 2>/dev/null && break
-    sleep 0.1
-  done
+  start_hidden_host "$exe"
   check "the old host runs hidden" grep -q '"method":"hide"' "$events" ||
     { wineserver -k; return 1; }
 
@@ -238,7 +248,11 @@ SCRIPT
   check "launch at login is on" test -n "$(reg_value "$run_key" "Quorvane AI")" || return 1
   check "a token is stored" is "$(credential)" present || return 1
 
+  start_hidden_host "$windows_dir\\quorvane_ai.exe"
+  check "the host runs hidden" grep -q '"method":"hide"' "$events" || { wineserver -k; return 1; }
   win "$dir/uninstall.exe" /S && wait_for_prefix
+  check "the running host has ended" not kill -0 "$host_pid" 2>/dev/null ||
+    { wineserver -k; return 1; }
   check "program folder removed" test ! -e "$dir" || return 1
   check "Start-menu shortcut removed" test ! -e "$programs/Quorvane AI.lnk" || return 1
   check "desktop shortcut removed" test ! -e "$desktop/Quorvane AI.lnk" || return 1
