@@ -10,8 +10,11 @@ enum class CloseAction {
   kAskUserInterface,  // send "closeRequested" and keep the window
 };
 
+/// An ending session (log-off, shut-down, an installer's restart request) wins
+/// over everything: the window must go even with close to tray on. Otherwise
 /// close_to_tray wins over a confirmed close; an unconfirmed close is put to the
 /// user-interface code when its channel exists, and ignored otherwise.
-CloseAction DecideClose(bool close_to_tray, bool close_confirmed, bool has_window_channel);
+CloseAction DecideClose(bool close_to_tray, bool close_confirmed, bool has_window_channel,
+                        bool session_ending);
 
 }  // namespace quorvane

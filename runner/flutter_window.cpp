@@ -24,6 +24,13 @@ constexpr char kCredentialChannelName[] = "quorvane/credential";
 constexpr char kSettingsChannelName[] = "quorvane/settings";
 constexpr char kCloseRequestedMethod[] = "closeRequested";
 
+// Whether the primary mouse button is down now. The key state names physical
+// buttons: with swapped buttons the primary one is the right one.
+bool PrimaryButtonDown() {
+  const int primary = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (::GetAsyncKeyState(primary) & 0x8000) != 0;
+}
+
 // The window channel's view of the main window: always the top-level window,
 // never the engine view's child.
 class TopLevelWindowOperations : public WindowOperations {
@@ -40,6 +47,9 @@ class TopLevelWindowOperations : public WindowOperations {
   void ConfirmClose() override { window_.ConfirmClose(); }
   void PostClose() override { ::PostMessageW(window_.NativeHandle(), WM_CLOSE, 0, 0); }
   void BeginDrag() override {
+    // The move loop ends when the button is released; entered without the
+    // button down it would wait for a release that never comes.
+    if (!PrimaryButtonDown()) return;
     // The engine's view may hold the mouse capture; the window manager's move
     // loop needs it, and returns when the button is released.
     ::ReleaseCapture();
@@ -133,6 +143,15 @@ LRESULT FlutterWindow::HandleMessage(HWND window, UINT message, WPARAM wparam,
   switch (message) {
     case WM_CLOSE:
       return HandleClose(window, message, wparam, lparam);
+    case WM_QUERYENDSESSION:
+      // Nothing is kept unsaved: the session (or an installer's restart
+      // request) may end this program.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The process may be ended as soon as this returns, so the engine is
+      // shut down now. A cancelled session end (FALSE) changes nothing.
+      if (wparam != FALSE) CloseForEndingSession(window);
+      return 0;
     case WM_FONTCHANGE:
       if (view_controller_ != nullptr) view_controller_->GetEngine()->ReloadSystemFonts();
       break;
@@ -144,7 +163,8 @@ LRESULT FlutterWindow::HandleMessage(HWND window, UINT message, WPARAM wparam,
 
 LRESULT FlutterWindow::HandleClose(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam) noexcept {
-  switch (DecideClose(close_to_tray_, close_confirmed_, window_channel_ != nullptr)) {
+  switch (
+      DecideClose(close_to_tray_, close_confirmed_, window_channel_ != nullptr, session_ending_)) {
     case CloseAction::kHide:
       ::ShowWindow(NativeHandle(), SW_HIDE);
       return 0;
@@ -159,6 +179,13 @@ LRESULT FlutterWindow::HandleClose(HWND window, UINT message, WPARAM wparam,
       return 0;
   }
   return 0;
+}
+
+void FlutterWindow::CloseForEndingSession(HWND window) noexcept {
+  session_ending_ = true;
+  ::SendMessageW(window, WM_CLOSE, 0, 0);
+  // Should the engine have taken the close for itself, the window still goes.
+  if (::IsWindow(window)) ::DestroyWindow(window);
 }
 
 }  // namespace quorvane

@@ -42,6 +42,9 @@ class FlutterWindow : public Win32Window {
 
   void OpenChannels();
   LRESULT HandleClose(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+  /// Closes the window for an ending session through the close path, which then
+  /// destroys it whatever close to tray says.
+  void CloseForEndingSession(HWND window) noexcept;
 
   flutter::ProjectDescription project_;
   std::unique_ptr<flutter::FlutterViewController> view_controller_;
@@ -50,6 +53,7 @@ class FlutterWindow : public Win32Window {
   std::unique_ptr<Channel> settings_channel_;
   bool close_to_tray_ = true;
   bool close_confirmed_ = false;
+  bool session_ending_ = false;
 };
 
 }  // namespace quorvane

@@ -44,12 +44,19 @@ int RelaunchElevated(InstancePlatform& platform, const wchar_t* command_line_tai
 }  // namespace
 
 bool ActivateExistingWindow(InstancePlatform& platform) {
-  void* window = platform.FindWindowByTitle(kWindowTitle);
+  void* window = platform.FindWindowByClassAndTitle(kWindowClassName, kWindowTitle);
   if (window == nullptr) return false;
   // SW_SHOW also brings back a window hidden by close to tray.
   platform.ShowWindow(window, platform.IsIconic(window) ? kRestore : kShow);
   platform.BringWindowToTop(window);
   platform.SetForegroundWindow(window);
+  // The calls above reach a window of the same integrity level only; an
+  // elevated window is asked to do the same itself, with the foreground right
+  // passed on first so that it may take the foreground.
+  const uint32_t process_id = platform.WindowProcessId(window);
+  if (process_id != 0) platform.AllowSetForegroundWindowFor(process_id);
+  const uint32_t activate = platform.RegisterMessage(kActivateMessageName);
+  if (activate != 0) platform.PostMessageTo(window, activate);
   return true;
 }
 

@@ -8,8 +8,15 @@
 
 namespace quorvane {
 
-/// The main window's title; a second start finds the running instance by it.
+/// The main window's title and class; a second start finds the running
+/// instance by both, so that another program's window with the same title (an
+/// Explorer window on a folder of that name) is never taken for it.
 inline constexpr wchar_t kWindowTitle[] = L"Quorvane AI \u7efc\u5408\u5e73\u53f0";
+inline constexpr wchar_t kWindowClassName[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
+/// The registered window message that asks the running window to show, restore
+/// and activate itself. It crosses integrity levels, where the direct calls of
+/// a non-elevated second start on the elevated window are silently dropped.
+inline constexpr wchar_t kActivateMessageName[] = L"QuorvaneAI.Desktop.ActivateWindow.v1";
 inline constexpr wchar_t kSingleInstanceMutexName[] =
     L"Local\\QuorvaneAI.Desktop.SingleInstance.v1";
 inline constexpr wchar_t kElevationVerb[] = L"runas";
@@ -28,12 +35,21 @@ class InstancePlatform {
  public:
   virtual ~InstancePlatform() = default;
 
-  /// A top-level window with exactly this title (hidden ones included), or null.
-  virtual void* FindWindowByTitle(const wchar_t* title) = 0;
+  /// A top-level window of exactly this class and title (hidden ones
+  /// included), or null.
+  virtual void* FindWindowByClassAndTitle(const wchar_t* class_name, const wchar_t* title) = 0;
   virtual bool IsIconic(void* window) = 0;
   virtual void ShowWindow(void* window, int command) = 0;
   virtual void BringWindowToTop(void* window) = 0;
   virtual void SetForegroundWindow(void* window) = 0;
+  /// The id of the process that owns window, 0 when unknown.
+  virtual uint32_t WindowProcessId(void* window) = 0;
+  /// Lets that process take the foreground; the result is ignored.
+  virtual void AllowSetForegroundWindowFor(uint32_t process_id) = 0;
+  /// The id of the registered message with this name, 0 on failure.
+  virtual uint32_t RegisterMessage(const wchar_t* name) = 0;
+  /// Queues message to window with both parameters 0; the result is ignored.
+  virtual void PostMessageTo(void* window, uint32_t message) = 0;
 
   /// The current process's token opened for querying, or null.
   virtual void* OpenProcessTokenForQuery() = 0;
@@ -64,7 +80,9 @@ struct InstanceOutcome {
 };
 
 /// Finds the running instance's window and shows, raises and activates it
-/// (restoring it when minimised). False when there is no such window.
+/// (restoring it when minimised); then lets its process take the foreground and
+/// posts it the activation message, which does the same from inside that
+/// process. False when there is no such window.
 bool ActivateExistingWindow(InstancePlatform& platform);
 
 /// Applies the rules in order: activate a running instance's window (exit 0);

@@ -58,7 +58,9 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
 
   MSG message;
   // GetMessageW gives -1 on failure; that ends the loop instead of spinning.
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+  // The loop also ends once the window is gone: a modal loop running when it
+  // was destroyed (a window drag, for one) may have taken the quit message.
+  while (window->NativeHandle() != nullptr && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

@@ -11,8 +11,9 @@ HWND AsWindow(void* window) { return static_cast<HWND>(window); }
 
 }  // namespace
 
-void* Win32InstancePlatform::FindWindowByTitle(const wchar_t* title) {
-  return ::FindWindowW(nullptr, title);
+void* Win32InstancePlatform::FindWindowByClassAndTitle(const wchar_t* class_name,
+                                                       const wchar_t* title) {
+  return ::FindWindowW(class_name, title);
 }
 
 bool Win32InstancePlatform::IsIconic(void* window) { return ::IsIconic(AsWindow(window)) != 0; }
@@ -25,6 +26,24 @@ void Win32InstancePlatform::BringWindowToTop(void* window) { ::BringWindowToTop(
 
 void Win32InstancePlatform::SetForegroundWindow(void* window) {
   ::SetForegroundWindow(AsWindow(window));
+}
+
+uint32_t Win32InstancePlatform::WindowProcessId(void* window) {
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(AsWindow(window), &process_id);
+  return process_id;
+}
+
+void Win32InstancePlatform::AllowSetForegroundWindowFor(uint32_t process_id) {
+  ::AllowSetForegroundWindow(process_id);
+}
+
+uint32_t Win32InstancePlatform::RegisterMessage(const wchar_t* name) {
+  return ::RegisterWindowMessageW(name);
+}
+
+void Win32InstancePlatform::PostMessageTo(void* window, uint32_t message) {
+  ::PostMessageW(AsWindow(window), message, 0, 0);
 }
 
 void* Win32InstancePlatform::OpenProcessTokenForQuery() {

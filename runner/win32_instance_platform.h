@@ -7,11 +7,15 @@ namespace quorvane {
 
 class Win32InstancePlatform : public InstancePlatform {
  public:
-  void* FindWindowByTitle(const wchar_t* title) override;
+  void* FindWindowByClassAndTitle(const wchar_t* class_name, const wchar_t* title) override;
   bool IsIconic(void* window) override;
   void ShowWindow(void* window, int command) override;
   void BringWindowToTop(void* window) override;
   void SetForegroundWindow(void* window) override;
+  uint32_t WindowProcessId(void* window) override;
+  void AllowSetForegroundWindowFor(uint32_t process_id) override;
+  uint32_t RegisterMessage(const wchar_t* name) override;
+  void PostMessageTo(void* window, uint32_t message) override;
   void* OpenProcessTokenForQuery() override;
   std::optional<uint32_t> QueryTokenElevation(void* token) override;
   void CloseHandle(void* handle) override;

@@ -1,26 +1,32 @@
 #include "runner/win32_window.h"
 
 #include <dwmapi.h>
+#include <shellapi.h>
 
+#include <cwchar>
 #include <optional>
 
+#include "runner/instance_rules.h"
 #include "runner/resource.h"
+#include "runner/system_theme.h"
 #include "wrapper/flutter_windows.h"
 
 namespace quorvane {
 namespace {
 
-constexpr wchar_t kWindowClassName[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
 constexpr DWORD kWindowStyle = WS_POPUP | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
 // Attributes newer than some SDK headers.
-constexpr DWORD kDwmUseImmersiveDarkMode = 20;
 constexpr DWORD kDwmWindowCornerPreference = 33;
 constexpr DWORD kDwmCornerRound = 2;
 
 constexpr wchar_t kThemeKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 constexpr wchar_t kLightThemeValue[] = L"AppsUseLightTheme";
+// The text of the setting change that announces a switch of the app theme.
+constexpr wchar_t kThemeChangeSetting[] = L"ImmersiveColorSet";
+// Where the content window keeps the window procedure it had before.
+constexpr wchar_t kContentProcedureProperty[] = L"QuorvaneAI.ContentWindowProcedure";
 
 // Window objects alive, and whether the window class is registered. Both are
 // only used on the UI thread.
@@ -81,20 +87,78 @@ void EnableNonClientScalingIfAvailable(HWND window) {
 
 PixelRect ToPixelRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-std::optional<PixelRect> WorkAreaOf(HMONITOR monitor) {
+std::optional<MONITORINFO> MonitorInfoOf(HMONITOR monitor) {
   if (monitor == nullptr) return std::nullopt;
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (!::GetMonitorInfoW(monitor, &info)) return std::nullopt;
-  return ToPixelRect(info.rcWork);
+  return info;
 }
 
-LRESULT MinimumTrackSizeMessage(HWND window, LPARAM lparam) {
-  const PixelSize minimum = MinimumTrackSize(
-      ::GetDpiForWindow(window), WorkAreaOf(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
+std::optional<PixelRect> WorkAreaOf(HMONITOR monitor) {
+  const std::optional<MONITORINFO> info = MonitorInfoOf(monitor);
+  if (!info) return std::nullopt;
+  return ToPixelRect(info->rcWork);
+}
+
+// The edges of the monitor that hold an auto-hide taskbar (or another
+// auto-hide application bar).
+AutoHideEdges AutoHideBarEdges(const RECT& monitor) {
+  APPBARDATA state{};
+  state.cbSize = sizeof(state);
+  if ((::SHAppBarMessage(ABM_GETSTATE, &state) & ABS_AUTOHIDE) == 0) return {};
+  const auto bar_on = [&monitor](UINT edge) {
+    APPBARDATA bar{};
+    bar.cbSize = sizeof(bar);
+    bar.uEdge = edge;
+    bar.rc = monitor;
+    return ::SHAppBarMessage(ABM_GETAUTOHIDEBAREX, &bar) != 0;
+  };
+  return {bar_on(ABE_LEFT), bar_on(ABE_TOP), bar_on(ABE_RIGHT), bar_on(ABE_BOTTOM)};
+}
+
+// The area a maximised window covers on its monitor, with the monitor's rect.
+struct MaximizedTarget {
+  RECT monitor;
+  PixelRect area;
+};
+
+std::optional<MaximizedTarget> MaximizedTargetOf(HMONITOR monitor) {
+  const std::optional<MONITORINFO> info = MonitorInfoOf(monitor);
+  if (!info) return std::nullopt;
+  return MaximizedTarget{
+      info->rcMonitor, MaximizedArea(ToPixelRect(info->rcWork), AutoHideBarEdges(info->rcMonitor))};
+}
+
+LRESULT MinMaxInfoMessage(HWND window, LPARAM lparam) {
+  HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  const PixelSize minimum = MinimumTrackSize(::GetDpiForWindow(window), WorkAreaOf(monitor));
   auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
   info->ptMinTrackSize.x = minimum.width;
   info->ptMinTrackSize.y = minimum.height;
+  // Without a caption the system would maximise over the whole monitor,
+  // taskbar included.
+  if (const std::optional<MaximizedTarget> target = MaximizedTargetOf(monitor)) {
+    const MaximizedPlacement maximized =
+        MaximizedPlacementOn(ToPixelRect(target->monitor), target->area);
+    info->ptMaxPosition = {maximized.position.x, maximized.position.y};
+    info->ptMaxSize = {maximized.size.width, maximized.size.height};
+  }
+  return 0;
+}
+
+// The whole window is client area, except that a maximised window's client
+// area is kept to the work area wherever the system put the window.
+LRESULT ClientAreaMessage(HWND window, WPARAM wparam, LPARAM lparam) {
+  if (wparam == 0) return ::DefWindowProcW(window, WM_NCCALCSIZE, wparam, lparam);
+  if (!::IsZoomed(window)) return 0;
+  auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
+  RECT& proposed = params->rgrc[0];
+  const std::optional<MaximizedTarget> target =
+      MaximizedTargetOf(::MonitorFromRect(&proposed, MONITOR_DEFAULTTONEAREST));
+  if (!target) return 0;
+  const PixelRect client = MaximizedClientRect(ToPixelRect(proposed), target->area);
+  proposed = RECT{client.left, client.top, client.right, client.bottom};
   return 0;
 }
 
@@ -107,6 +171,55 @@ LRESULT ResizeHitTest(HWND window, LPARAM lparam) {
   const HitArea area = HitTestResizeBorder({point.x, point.y}, {client.right, client.bottom},
                                            ::GetDpiForWindow(window));
   return static_cast<LRESULT>(area);
+}
+
+// The content window's procedure in front of its own: within the resize border
+// it answers HTTRANSPARENT, so that the hit test passes to the top-level window
+// beneath (same thread), whose border then resizes it. A maximised window has
+// no border; every other point and message is the content window's own.
+LRESULT CALLBACK ContentWindowProcedure(HWND child, UINT message, WPARAM wparam,
+                                        LPARAM lparam) noexcept {
+  const auto own_procedure = reinterpret_cast<WNDPROC>(
+      reinterpret_cast<LONG_PTR>(::GetPropW(child, kContentProcedureProperty)));
+  if (message == WM_NCHITTEST) {
+    HWND top_level = ::GetParent(child);
+    if (top_level != nullptr && !::IsZoomed(top_level) &&
+        ResizeHitTest(top_level, lparam) != HTCLIENT) {
+      return HTTRANSPARENT;
+    }
+  } else if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own_procedure));
+    ::RemovePropW(child, kContentProcedureProperty);
+  }
+  if (own_procedure == nullptr) return ::DefWindowProcW(child, message, wparam, lparam);
+  return ::CallWindowProcW(own_procedure, child, message, wparam, lparam);
+}
+
+// Puts ContentWindowProcedure in front of the child's own procedure, once.
+void LetTheBorderThroughContent(HWND child) {
+  if (::GetPropW(child, kContentProcedureProperty) != nullptr) return;
+  const LONG_PTR own_procedure = ::GetWindowLongPtrW(child, GWLP_WNDPROC);
+  if (own_procedure == 0) return;
+  if (!::SetPropW(child, kContentProcedureProperty, reinterpret_cast<HANDLE>(own_procedure))) {
+    return;
+  }
+  ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContentWindowProcedure));
+}
+
+// Reads "AppsUseLightTheme"; none when it is missing or not a DWORD.
+std::optional<uint32_t> ReadAppsUseLightTheme() {
+  DWORD light_theme = 0;
+  DWORD size = sizeof(light_theme);
+  if (::RegGetValueW(HKEY_CURRENT_USER, kThemeKey, kLightThemeValue, RRF_RT_REG_DWORD, nullptr,
+                     &light_theme, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return light_theme;
+}
+
+bool IsThemeChange(LPARAM lparam) {
+  const auto* setting = reinterpret_cast<const wchar_t*>(lparam);
+  return setting != nullptr && std::wcscmp(setting, kThemeChangeSetting) == 0;
 }
 
 }  // namespace
@@ -138,6 +251,12 @@ bool Win32Window::Create(const std::wstring& title, PixelPoint origin, PixelSize
   // client area from the first layout on, not only after the first resize.
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A second start at a lower integrity level may still ask this window to
+  // come back; every other message from it stays filtered.
+  activate_message_ = ::RegisterWindowMessageW(kActivateMessageName);
+  if (activate_message_ != 0) {
+    ::ChangeWindowMessageFilterEx(window, activate_message_, MSGFLT_ALLOW, nullptr);
+  }
   ClampToWorkArea(window);
   ApplySystemTheme(window);
   const MARGINS margins{1, 1, 1, 1};
@@ -149,8 +268,11 @@ bool Win32Window::Create(const std::wstring& title, PixelPoint origin, PixelSize
 
 bool Win32Window::Show() {
   if (window_handle_ == nullptr) return false;
+  // The clamp skips a minimised window; it applies once the window is restored.
+  const bool minimized = ::IsIconic(window_handle_) != 0;
   ClampToWorkArea(window_handle_);
   ::ShowWindow(window_handle_, SW_SHOWNORMAL);
+  if (minimized) ClampToWorkArea(window_handle_);
   ::SetWindowPos(window_handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
   ::BringWindowToTop(window_handle_);
   ::SetForegroundWindow(window_handle_);
@@ -170,6 +292,7 @@ void Win32Window::Destroy() {
 void Win32Window::SetContentWindow(HWND child) {
   child_content_ = child;
   ::SetParent(child, window_handle_);
+  LetTheBorderThroughContent(child);
   const RECT bounds = GetClientBounds();
   ::MoveWindow(child, bounds.left, bounds.top, bounds.right - bounds.left,
                bounds.bottom - bounds.top, TRUE);
@@ -201,6 +324,14 @@ LRESULT CALLBACK Win32Window::WindowProcedure(HWND window, UINT message, WPARAM 
 
 LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam) noexcept {
+  if (activate_message_ != 0 && message == activate_message_) {
+    // What a second start does from outside, done from inside this process,
+    // which holds the foreground right that start passed on.
+    ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    ::BringWindowToTop(window);
+    ::SetForegroundWindow(window);
+    return 0;
+  }
   switch (message) {
     case WM_DESTROY:
       // The native window is already going: Destroy must not destroy it again.
@@ -219,15 +350,25 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       if (child_content_ != nullptr) ::SetFocus(child_content_);
       return 0;
     case WM_SETTINGCHANGE:
+      if (IsThemeChange(lparam)) ApplySystemTheme(window);
+      if (!in_size_move_) ClampToWorkArea(window);
+      return 0;
     case WM_DISPLAYCHANGE:
+      if (!in_size_move_) ClampToWorkArea(window);
+      return 0;
+    case WM_ENTERSIZEMOVE:
+      // While the user drags or sizes the window, it goes where the mouse
+      // takes it, across monitors too; it is pulled in once the drag ends.
+      in_size_move_ = true;
+      return 0;
+    case WM_EXITSIZEMOVE:
+      in_size_move_ = false;
       ClampToWorkArea(window);
       return 0;
     case WM_GETMINMAXINFO:
-      return MinimumTrackSizeMessage(window, lparam);
+      return MinMaxInfoMessage(window, lparam);
     case WM_NCCALCSIZE:
-      // The whole window rectangle is client area: there is no visible frame.
-      if (wparam != 0) return 0;
-      return ::DefWindowProcW(window, message, wparam, lparam);
+      return ClientAreaMessage(window, wparam, lparam);
     case WM_NCHITTEST:
       return ResizeHitTest(window, lparam);
     case WM_DPICHANGED: {
@@ -235,7 +376,7 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-      ClampToWorkArea(window);
+      if (!in_size_move_) ClampToWorkArea(window);
       return 0;
     }
     case WM_DWMCOLORIZATIONCOLORCHANGED:
@@ -250,19 +391,20 @@ bool Win32Window::OnCreate() { return true; }
 
 void Win32Window::OnDestroy() {}
 
-void ApplySystemTheme(HWND window) {
-  DWORD light_theme = 0;
-  DWORD size = sizeof(light_theme);
-  if (::RegGetValueW(HKEY_CURRENT_USER, kThemeKey, kLightThemeValue, RRF_RT_REG_DWORD, nullptr,
-                     &light_theme, &size) != ERROR_SUCCESS) {
-    return;
-  }
-  const BOOL dark = light_theme == 0 ? TRUE : FALSE;
-  ::DwmSetWindowAttribute(window, kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
+std::optional<bool> ApplySystemTheme(HWND window) {
+  const std::optional<bool> dark = DarkFrameFor(ReadAppsUseLightTheme());
+  if (!dark) return std::nullopt;
+  const BOOL value = *dark ? TRUE : FALSE;
+  SetDarkFrame([window, &value](uint32_t attribute) {
+    return SUCCEEDED(::DwmSetWindowAttribute(window, attribute, &value, sizeof(value)));
+  });
+  return dark;
 }
 
 void ClampToWorkArea(HWND window) {
-  if (window == nullptr || ::IsZoomed(window)) return;
+  // A minimised window's rectangle is its parked one, far off screen; a
+  // maximised one covers the work area already.
+  if (window == nullptr || ::IsIconic(window) || ::IsZoomed(window)) return;
   RECT rect{};
   if (!::GetWindowRect(window, &rect)) return;
   const std::optional<PixelRect> work_area =

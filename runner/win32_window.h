@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "runner/window_geometry.h"
@@ -36,6 +37,8 @@ class Win32Window {
   HWND NativeHandle() const { return window_handle_; }
 
   /// Adopts child as the content: it fills the client area and takes the focus.
+  /// Within the resize border (unless maximised) the child lets hit tests
+  /// through to this window, so that its edges resize it.
   void SetContentWindow(HWND child);
 
   /// The client rectangle in physical pixels; left and top are 0.
@@ -62,14 +65,19 @@ class Win32Window {
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;
   HWND child_content_ = nullptr;
+  /// The registered message a second start posts to bring the window back.
+  UINT activate_message_ = 0;
+  /// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the user moves or sizes it.
+  bool in_size_move_ = false;
 };
 
-/// Sets the dark window frame when the user's app theme is dark; leaves it
-/// unset when the theme cannot be read.
-void ApplySystemTheme(HWND window);
+/// Sets the dark window frame when the user's app theme is dark and clears it
+/// when light; leaves it as it is when the theme cannot be read. Whether the
+/// frame was asked to be dark, none when the theme could not be read.
+std::optional<bool> ApplySystemTheme(HWND window);
 
-/// Shrinks and moves a window that is not maximised so that it lies inside the
-/// work area of its nearest monitor.
+/// Shrinks and moves a window that is neither minimised nor maximised so that it
+/// lies inside the work area of its nearest monitor.
 void ClampToWorkArea(HWND window);
 
 }  // namespace quorvane

@@ -28,7 +28,8 @@ class WindowOperations {
   /// Queues a close request (WM_CLOSE); it is handled after the reply.
   virtual void PostClose() = 0;
   /// Lets the window manager move the window with the mouse, as if the caption
-  /// had been pressed; returns when the button is released.
+  /// had been pressed; returns when the button is released, or at once when
+  /// the primary button is not down.
   virtual void BeginDrag() = 0;
 };
 

@@ -80,6 +80,30 @@ PixelSize MinimumTrackSize(uint32_t dpi, const std::optional<PixelRect>& work_ar
   return size;
 }
 
+PixelRect MaximizedArea(const PixelRect& work_area, AutoHideEdges auto_hide) {
+  PixelRect area = work_area;
+  if (auto_hide.left) ++area.left;
+  if (auto_hide.top) ++area.top;
+  if (auto_hide.right) --area.right;
+  if (auto_hide.bottom) --area.bottom;
+  return area;
+}
+
+MaximizedPlacement MaximizedPlacementOn(const PixelRect& monitor, const PixelRect& maximized_area) {
+  return {{ClampToInt32(int64_t{maximized_area.left} - monitor.left),
+           ClampToInt32(int64_t{maximized_area.top} - monitor.top)},
+          {ClampToInt32(maximized_area.Width()), ClampToInt32(maximized_area.Height())}};
+}
+
+PixelRect MaximizedClientRect(const PixelRect& proposed_window, const PixelRect& maximized_area) {
+  const PixelRect client{std::max(proposed_window.left, maximized_area.left),
+                         std::max(proposed_window.top, maximized_area.top),
+                         std::min(proposed_window.right, maximized_area.right),
+                         std::min(proposed_window.bottom, maximized_area.bottom)};
+  if (client.Width() <= 0 || client.Height() <= 0) return proposed_window;
+  return client;
+}
+
 std::optional<PixelRect> ClampedWindowRect(const PixelRect& window, const PixelRect& work_area) {
   const int64_t work_width = work_area.Width();
   const int64_t work_height = work_area.Height();

@@ -78,6 +78,33 @@ PixelPoint PointFromPackedCoordinates(int64_t packed);
 /// area when that is known and smaller.
 PixelSize MinimumTrackSize(uint32_t dpi, const std::optional<PixelRect>& work_area);
 
+/// The edges of a monitor that hold an auto-hide taskbar.
+struct AutoHideEdges {
+  bool left = false;
+  bool top = false;
+  bool right = false;
+  bool bottom = false;
+};
+
+/// The area a maximised window's client area covers: the monitor's work area,
+/// less one pixel on each edge with an auto-hide taskbar, so that the mouse can
+/// still reveal the taskbar there.
+PixelRect MaximizedArea(const PixelRect& work_area, AutoHideEdges auto_hide);
+
+/// The maximised position and size of a window, as the minimum/maximum size
+/// query takes them: the position relative to the monitor's top-left corner.
+struct MaximizedPlacement {
+  PixelPoint position;
+  PixelSize size;
+};
+MaximizedPlacement MaximizedPlacementOn(const PixelRect& monitor, const PixelRect& maximized_area);
+
+/// The client rectangle of a maximised window whose window rectangle is
+/// proposed: the part of it inside the maximised area, so that a frame the
+/// system lets hang off the monitor's edges stays out of sight. The proposed
+/// rectangle as it is when the two do not overlap.
+PixelRect MaximizedClientRect(const PixelRect& proposed_window, const PixelRect& maximized_area);
+
 /// Where a window that is not maximised must go to lie inside the work area:
 /// shrunk to fit it, then moved in. None when it already lies there or when the
 /// work area is empty.

@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,58 @@ std::vector<std::string> StandardErrorLines(const HostProcess& host) {
   }
   if (!line.empty()) lines.push_back(line);
   return lines;
+}
+
+// Sends a message from this process as another program would (the system at
+// log-off, an installer through the Restart Manager); the answer, or none when
+// the host did not answer in time.
+std::optional<LRESULT> SendFromOutside(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(kPatience.count()), &result)) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT ClientRectOnScreen(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+std::array<LONG, 4> Corners(const RECT& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void PressLeftButton(bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+// Whether the window manager's move or size loop runs on window's thread.
+bool InMoveOrSizeLoop(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) &&
+         (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+size_t CountOf(const HostProcess& host, const std::function<bool(const Json&)>& matches) {
+  size_t count = 0;
+  for (const Json& event : host.Events()) {
+    if (matches(event)) ++count;
+  }
+  return count;
 }
 
 class HostEndToEnd : public ::testing::Test {
@@ -335,6 +389,104 @@ TEST_F(HostEndToEnd, BeginDragMovesTheWindowWithTheMouseAndRepliesWhenReleased) 
   EXPECT_EQ(after.top - before.top, 30);
 }
 
+TEST_F(HostEndToEnd, DraggingTheLeftEdgeOverTheViewResizesTheWindow) {
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  const RECT before = WindowRect(window);
+  const LONG middle = (before.top + before.bottom) / 2;
+
+  // 2 pixels inside the left edge, where the engine's view lies.
+  ::SetCursorPos(before.left + 2, middle);
+  PressLeftButton(true);
+  ASSERT_TRUE(WaitUntil([window] { return InMoveOrSizeLoop(window); })) << "no size loop started";
+  ::SetCursorPos(before.left + 2 - 40, middle);
+  PressLeftButton(false);
+
+  EXPECT_TRUE(WaitUntil([&] {
+    const RECT after = WindowRect(window);
+    return after.left == before.left - 40 && after.right == before.right &&
+           after.top == before.top && after.bottom == before.bottom;
+  })) << "left edge at "
+      << WindowRect(window).left << ", expected " << before.left - 40;
+}
+
+TEST_F(HostEndToEnd, ToggleMaximizeFillsTheWorkAreaAndRestoresThePlacement) {
+  const Json toggle = Call("quorvane/window", "toggleMaximize");
+  HostProcess host({{Wait(1000), toggle, Wait(3000), toggle, kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  const RECT before = WindowRect(window);
+  RECT work_area{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
+  // Run with a work area smaller than the screen (see work_area_test.sh), the
+  // imitation of a taskbar must be in force.
+  if (const char* expected = std::getenv("QUORVANE_EXPECTED_WORK_AREA")) {
+    const std::string actual =
+        std::to_string(work_area.left) + "," + std::to_string(work_area.top) + "," +
+        std::to_string(work_area.right) + "," + std::to_string(work_area.bottom);
+    ASSERT_EQ(actual, expected);
+  }
+  const auto replies = [&host] {
+    return CountOf(host, EventIs("reply", {{"method", "toggleMaximize"}}));
+  };
+
+  ASSERT_TRUE(WaitUntil([&] { return replies() == 1; }));
+  EXPECT_TRUE(::IsZoomed(window));
+  EXPECT_EQ(Corners(ClientRectOnScreen(window)), Corners(work_area));
+  EXPECT_EQ(Corners(WindowRect(window)), Corners(work_area));
+
+  ASSERT_TRUE(WaitUntil([&] { return replies() == 2; }));
+  EXPECT_FALSE(::IsZoomed(window));
+  EXPECT_EQ(Corners(WindowRect(window)), Corners(before));
+}
+
+TEST_F(HostEndToEnd, BeginDragWithoutAPressedButtonAnswersAtOnceAndCloseEndsTheHost) {
+  Json drag = Call("quorvane/window", "beginDrag");
+  drag["timeout_ms"] = 2000;
+  HostProcess host({{drag, Call("quorvane/window", "setCloseToTray", {{"enabled", false}}),
+                     Call("quorvane/window", "close"), kEnd},
+                    L"",
+                    {}});
+
+  EXPECT_EQ(host.WaitForExit(), 0u);
+  const std::optional<Json> reply =
+      host.WaitForReply("quorvane/window", "beginDrag", milliseconds(0));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ((*reply)["success"], nullptr);
+  EXPECT_FALSE(host.WaitForEvent(EventIs("timeout"), milliseconds(0)));
+  EXPECT_TRUE(host.WaitForEvent(EventIs("shutdown"), milliseconds(0)));
+
+  HostProcess next({{kEnd}, L"", {}});
+  EXPECT_NE(next.WaitForWindow(true), nullptr);
+}
+
+TEST_F(HostEndToEnd, ClosingTheWindowDuringADragEndsTheProcess) {
+  Json drag = Call("quorvane/window", "beginDrag");
+  drag["timeout_ms"] = 500;
+  HostProcess host(
+      {{Wait(1000), drag, Call("quorvane/window", "setCloseToTray", {{"enabled", false}}),
+        Call("quorvane/window", "close"), kEnd},
+       L"",
+       {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  const RECT frame = WindowRect(window);
+  ::SetCursorPos(frame.left + 200, frame.top + 20);
+  PressLeftButton(true);
+  ASSERT_TRUE(WaitUntil([window] { return InMoveOrSizeLoop(window); })) << "no move loop started";
+
+  // The script goes on inside the move loop and closes the window there; the
+  // quit message posted then may be taken by that loop.
+  const bool shut_down = host.WaitForEvent(EventIs("shutdown")).has_value();
+  PressLeftButton(false);
+  EXPECT_TRUE(shut_down);
+  EXPECT_EQ(host.WaitForExit(), 0u);
+
+  HostProcess next({{kEnd}, L"", {}});
+  EXPECT_NE(next.WaitForWindow(true), nullptr);
+}
+
 TEST_F(HostEndToEnd, ASecondStartActivatesTheRunningWindowEvenWhenHidden) {
   HostProcess first({{kEnd}, L"", {}});
   HWND window = first.WaitForWindow(true);
@@ -351,6 +503,56 @@ TEST_F(HostEndToEnd, ASecondStartActivatesTheRunningWindowEvenWhenHidden) {
   EXPECT_EQ(third.WaitForExit(), 0u);
   EXPECT_NE(first.WaitForWindow(true), nullptr);
   EXPECT_TRUE(first.IsRunning());
+
+  ::ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([window] { return ::IsIconic(window) != 0; }));
+  HostProcess fourth({{kEnd}, L"", {}});
+  EXPECT_EQ(fourth.WaitForExit(), 0u);
+  EXPECT_TRUE(WaitUntil([window] { return !::IsIconic(window) && ::IsWindowVisible(window); }));
+  EXPECT_TRUE(fourth.Events().empty()) << "the fourth start created an engine";
+}
+
+TEST_F(HostEndToEnd, AForeignWindowWithTheSameTitleDoesNotStopAStart) {
+  // Another program's hidden window with the host's title, as an Explorer
+  // window on a folder of that name would be.
+  HWND foreign = ::CreateWindowExW(0, L"STATIC", kHostWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                   100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+
+  HostProcess host({{kEnd}, L"", {}});
+  EXPECT_NE(host.WaitForWindow(true), nullptr);
+  EXPECT_TRUE(host.IsRunning());
+  EXPECT_FALSE(::IsWindowVisible(foreign));
+  ::DestroyWindow(foreign);
+}
+
+TEST_F(HostEndToEnd, AnEndingSessionEndsTheHostWithZeroEvenFromTheTray) {
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_NE(host.WaitForWindow(false), nullptr);
+
+  // An installer's restart request, first cancelled.
+  EXPECT_EQ(SendFromOutside(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+  EXPECT_EQ(SendFromOutside(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP), 0);
+  ::Sleep(200);
+  EXPECT_TRUE(host.IsRunning());
+  EXPECT_FALSE(host.WaitForEvent(EventIs("shutdown"), milliseconds(0)));
+
+  EXPECT_EQ(SendFromOutside(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP), 0);
+  // The engine is down before the answer: the process may be ended then.
+  EXPECT_TRUE(host.WaitForEvent(EventIs("shutdown"), milliseconds(0)));
+  EXPECT_EQ(host.WaitForExit(), 0u);
+
+  // The single-instance guard went with it; a log-off ends the next one.
+  HostProcess next({{kEnd}, L"", {}});
+  HWND next_window = next.WaitForWindow(true);
+  ASSERT_NE(next_window, nullptr);
+  EXPECT_EQ(SendFromOutside(next_window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_EQ(SendFromOutside(next_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+  EXPECT_EQ(next.WaitForExit(), 0u);
+  EXPECT_TRUE(next.WaitForEvent(EventIs("shutdown"), milliseconds(0)));
 }
 
 TEST_F(HostEndToEnd, AFailedViewControllerEndsTheProcessWithOne) {

@@ -264,6 +264,27 @@ TEST_F(FlutterWindowTest, TheWindowChannelActsOnTheTopLevelWindow) {
   EXPECT_TRUE(CallWindowChannel("Minimize").empty());
 }
 
+TEST_F(FlutterWindowTest, AnEndingSessionClosesTheWindowEvenWithCloseToTrayOn) {
+  CreateAndShow();
+  HWND window = window_->NativeHandle();
+
+  EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+  EXPECT_EQ(::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP), 0);
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_TRUE(engine_.engine_running);
+  EXPECT_FALSE(QuitPosted());
+
+  // The engine is down by the time the message returns: the system may end
+  // the process right after it.
+  ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(window_->NativeHandle(), nullptr);
+  EXPECT_EQ(engine_.CountOf(EngineCall::kViewControllerDestroy), 1u);
+  EXPECT_FALSE(engine_.engine_running);
+  EXPECT_TRUE(engine_.sends.empty());
+  EXPECT_TRUE(QuitPosted());
+}
+
 TEST_F(FlutterWindowTest, DestroyingTheWindowStopsTheEngine) {
   CreateAndShow();
 

@@ -27,8 +27,13 @@ class FakeInstancePlatform : public InstancePlatform {
   bool mutex_created = true;
   uint32_t last_error = 0;
 
+  uint32_t window_process = 4242;
+  uint32_t registered_message = 0xC123;
+
   std::vector<std::string> calls;
+  std::wstring searched_class;
   std::wstring searched_title;
+  std::wstring message_name;
   std::wstring verb;
   std::wstring file;
   std::optional<std::wstring> parameters;
@@ -39,8 +44,9 @@ class FakeInstancePlatform : public InstancePlatform {
   void* token() { return &token_; }
   void* mutex() { return &mutex_; }
 
-  void* FindWindowByTitle(const wchar_t* title) override {
+  void* FindWindowByClassAndTitle(const wchar_t* class_name, const wchar_t* title) override {
     calls.push_back("FindWindow");
+    searched_class = class_name;
     searched_title = title;
     ++find_calls_;
     const bool found = window_found_from_call != 0 && find_calls_ >= window_found_from_call;
@@ -58,6 +64,21 @@ class FakeInstancePlatform : public InstancePlatform {
   }
   void SetForegroundWindow(void* handle) override {
     calls.push_back(Named("SetForegroundWindow", handle));
+  }
+  uint32_t WindowProcessId(void* handle) override {
+    calls.push_back(Named("WindowProcessId", handle));
+    return window_process;
+  }
+  void AllowSetForegroundWindowFor(uint32_t process_id) override {
+    calls.push_back("AllowSetForegroundWindow " + std::to_string(process_id));
+  }
+  uint32_t RegisterMessage(const wchar_t* name) override {
+    calls.push_back("RegisterMessage");
+    message_name = name;
+    return registered_message;
+  }
+  void PostMessageTo(void* handle, uint32_t message) override {
+    calls.push_back(Named("PostMessage", handle) + " " + std::to_string(message));
   }
   void* OpenProcessTokenForQuery() override {
     calls.push_back("OpenProcessToken");
@@ -124,10 +145,14 @@ TEST(InstanceRules, ActivatesARunningInstanceBeforeAnythingElse) {
 
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(outcome.mutex, nullptr);
+  EXPECT_EQ(platform.searched_class, L"FLUTTER_RUNNER_WIN32_WINDOW");
   EXPECT_EQ(platform.searched_title, L"Quorvane AI \u7efc\u5408\u5e73\u53f0");
+  EXPECT_EQ(platform.message_name, L"QuorvaneAI.Desktop.ActivateWindow.v1");
   EXPECT_THAT(platform.calls,
               ElementsAre("FindWindow", "IsIconic(window)", "ShowWindow(window) 5",
-                          "BringWindowToTop(window)", "SetForegroundWindow(window)"));
+                          "BringWindowToTop(window)", "SetForegroundWindow(window)",
+                          "WindowProcessId(window)", "AllowSetForegroundWindow 4242",
+                          "RegisterMessage", "PostMessage(window) 49443"));
 }
 
 TEST(InstanceRules, RestoresAMinimisedWindow) {
@@ -139,7 +164,24 @@ TEST(InstanceRules, RestoresAMinimisedWindow) {
 
   EXPECT_THAT(platform.calls,
               ElementsAre("FindWindow", "IsIconic(window)", "ShowWindow(window) 9",
-                          "BringWindowToTop(window)", "SetForegroundWindow(window)"));
+                          "BringWindowToTop(window)", "SetForegroundWindow(window)",
+                          "WindowProcessId(window)", "AllowSetForegroundWindow 4242",
+                          "RegisterMessage", "PostMessage(window) 49443"));
+}
+
+TEST(InstanceRules, ActivationSkipsWhatThePlatformCannotName) {
+  // An unknown owner gets no foreground grant; a failed registration posts
+  // nothing. The direct calls and the exit code stay.
+  FakeInstancePlatform platform;
+  platform.window_found_from_call = 1;
+  platform.window_process = 0;
+  platform.registered_message = 0;
+
+  EXPECT_EQ(ApplyInstanceRules(platform, nullptr).exit_code, 0);
+
+  EXPECT_THAT(platform.calls, ElementsAre("FindWindow", "IsIconic(window)", "ShowWindow(window) 5",
+                                          "BringWindowToTop(window)", "SetForegroundWindow(window)",
+                                          "WindowProcessId(window)", "RegisterMessage"));
 }
 
 TEST(InstanceRules, ActivationWithoutAWindowDoesNothing) {
@@ -245,11 +287,13 @@ TEST(InstanceRules, AMutexHeldElsewhereActivatesThatInstanceAndExitsWithZero) {
   EXPECT_EQ(outcome.exit_code, 0);
   EXPECT_EQ(outcome.mutex, nullptr);
   EXPECT_THAT(platform.closed, ElementsAre(platform.token(), platform.mutex()));
-  EXPECT_THAT(platform.calls,
-              ElementsAre("FindWindow", "OpenProcessToken", "QueryTokenElevation(token)",
-                          "CloseHandle(token)", "CreateMutex", "CloseHandle(mutex)", "FindWindow",
-                          "IsIconic(window)", "ShowWindow(window) 5", "BringWindowToTop(window)",
-                          "SetForegroundWindow(window)"));
+  EXPECT_THAT(
+      platform.calls,
+      ElementsAre("FindWindow", "OpenProcessToken", "QueryTokenElevation(token)",
+                  "CloseHandle(token)", "CreateMutex", "CloseHandle(mutex)", "FindWindow",
+                  "IsIconic(window)", "ShowWindow(window) 5", "BringWindowToTop(window)",
+                  "SetForegroundWindow(window)", "WindowProcessId(window)",
+                  "AllowSetForegroundWindow 4242", "RegisterMessage", "PostMessage(window) 49443"));
 }
 
 TEST(InstanceRules, AMutexHeldByAnInstanceWithoutAWindowYetActivatesNothing) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "tests/fakes/recording_engine.h"
+#include "tests/support/registry_test_support.h"
 
 namespace quorvane {
 namespace {
@@ -27,6 +29,37 @@ RECT WindowRect(HWND window) {
   RECT rect{};
   ::GetWindowRect(window, &rect);
   return rect;
+}
+
+std::array<LONG, 4> Corners(const RECT& rect) {
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+RECT ClientRectOnScreen(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+// What the stand-in for the engine's view answers to a hit test: a code of
+// its own, so that a test can tell it from the window's answers.
+constexpr LRESULT kViewHitAnswer = HTBORDER;
+
+LRESULT CALLBACK ViewProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCHITTEST) return kViewHitAnswer;
+  return ::DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A child window standing in for the engine's view.
+HWND CreateView() {
+  WNDCLASSW view_class{};
+  view_class.lpfnWndProc = ViewProcedure;
+  view_class.hInstance = ::GetModuleHandleW(nullptr);
+  view_class.lpszClassName = L"QuorvaneTestView";
+  ::RegisterClassW(&view_class);
+  return ::CreateWindowExW(0, L"QuorvaneTestView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                           ::GetDesktopWindow(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 // Takes WM_QUIT out of the thread's queue; true when there was one.
@@ -174,6 +207,146 @@ TEST_F(Win32WindowTest, HitTestOffersResizeHandlesAtTheEdgesOnly) {
   EXPECT_EQ(hit(frame.left + 640, frame.top + 360), HTCLIENT);
 }
 
+TEST_F(Win32WindowTest, TheViewLetsTheResizeBorderThroughToTheWindow) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Edges", {200, 200}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  HWND view = CreateView();
+  ASSERT_NE(view, nullptr);
+  window.SetContentWindow(view);
+  ::ShowWindow(handle, SW_SHOWNORMAL);
+  const RECT frame = WindowRect(handle);
+  const LONG middle_x = (frame.left + frame.right) / 2;
+  const LONG middle_y = (frame.top + frame.bottom) / 2;
+  const auto hit = [](HWND target, LONG x, LONG y) {
+    return ::SendMessageW(target, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+  };
+
+  const struct {
+    LONG x, y;
+    LRESULT code;
+  } edges[] = {
+      {frame.left + 2, frame.top + 2, HTTOPLEFT},
+      {middle_x, frame.top + 2, HTTOP},
+      {frame.right - 2, frame.top + 2, HTTOPRIGHT},
+      {frame.left + 2, middle_y, HTLEFT},
+      {frame.right - 2, middle_y, HTRIGHT},
+      {frame.left + 2, frame.bottom - 2, HTBOTTOMLEFT},
+      {middle_x, frame.bottom - 2, HTBOTTOM},
+      {frame.right - 2, frame.bottom - 2, HTBOTTOMRIGHT},
+  };
+  for (const auto& edge : edges) {
+    EXPECT_EQ(hit(view, edge.x, edge.y), HTTRANSPARENT) << edge.x << "," << edge.y;
+    EXPECT_EQ(hit(handle, edge.x, edge.y), edge.code) << edge.x << "," << edge.y;
+  }
+  EXPECT_EQ(hit(view, middle_x, middle_y), kViewHitAnswer);
+  // The window under the point, as the mouse finds it.
+  EXPECT_EQ(::WindowFromPoint(POINT{frame.left + 2, middle_y}), handle);
+  EXPECT_EQ(::WindowFromPoint(POINT{middle_x, middle_y}), view);
+
+  // Maximised, there is no border: the view answers everywhere.
+  ::ShowWindow(handle, SW_MAXIMIZE);
+  const RECT maximized = WindowRect(handle);
+  EXPECT_EQ(hit(view, maximized.left + 2, (maximized.top + maximized.bottom) / 2), kViewHitAnswer);
+}
+
+TEST_F(Win32WindowTest, AMaximisedWindowCoversTheWorkAreaAndRestoresWhereItWas) {
+  const RECT work_area = WorkArea();
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Maximised", {100, 100}, {1100, 730}));
+  HWND handle = window.NativeHandle();
+  ::ShowWindow(handle, SW_SHOWNORMAL);
+  const RECT before = WindowRect(handle);
+
+  ::ShowWindow(handle, SW_MAXIMIZE);
+  EXPECT_EQ(Corners(ClientRectOnScreen(handle)), Corners(work_area));
+
+  ::ShowWindow(handle, SW_RESTORE);
+  EXPECT_EQ(Corners(WindowRect(handle)), Corners(before));
+  EXPECT_EQ(Corners(ClientRectOnScreen(handle)), Corners(before));
+}
+
+TEST_F(Win32WindowTest, SettingDisplayAndDpiChangesPullTheWindowIn) {
+  const RECT work_area = WorkArea();
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Pulled in", {100, 100}, {1100, 730}));
+  HWND handle = window.NativeHandle();
+  for (UINT message : {WM_SETTINGCHANGE, WM_DISPLAYCHANGE, WM_DPICHANGED}) {
+    ::SetWindowPos(handle, nullptr, work_area.left - 300, work_area.top + 10, 1100, 730,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT suggested = WindowRect(handle);
+    ::SendMessageW(handle, message, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(WindowRect(handle).left, work_area.left) << "message " << message;
+  }
+}
+
+TEST_F(Win32WindowTest, MinimisedMaximisedAndMovingWindowsAreLeftWhereTheyAre) {
+  const RECT work_area = WorkArea();
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Left alone", {100, 100}, {1100, 730}));
+  HWND handle = window.NativeHandle();
+  const auto send_changes = [handle] {
+    RECT suggested = WindowRect(handle);
+    ::SendMessageW(handle, WM_SETTINGCHANGE, 0, 0);
+    ::SendMessageW(handle, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    ::SendMessageW(handle, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  };
+  const auto place_off_screen = [&] {
+    ::SetWindowPos(handle, nullptr, work_area.left - 300, work_area.top + 10, 1100, 730,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+
+  place_off_screen();
+  ::ShowWindow(handle, SW_SHOWMINNOACTIVE);
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  ::GetWindowPlacement(handle, &placement);
+  const RECT minimized = WindowRect(handle);
+  send_changes();
+  WINDOWPLACEMENT after{};
+  after.length = sizeof(after);
+  ::GetWindowPlacement(handle, &after);
+  EXPECT_EQ(Corners(WindowRect(handle)), Corners(minimized));
+  EXPECT_EQ(Corners(after.rcNormalPosition), Corners(placement.rcNormalPosition));
+
+  ::ShowWindow(handle, SW_MAXIMIZE);
+  const RECT maximized = WindowRect(handle);
+  send_changes();
+  EXPECT_TRUE(::IsZoomed(handle));
+  EXPECT_EQ(Corners(WindowRect(handle)), Corners(maximized));
+
+  // Being dragged, it follows the mouse; it is pulled in once the drag ends.
+  ::ShowWindow(handle, SW_RESTORE);
+  place_off_screen();
+  ::SendMessageW(handle, WM_ENTERSIZEMOVE, 0, 0);
+  send_changes();
+  EXPECT_EQ(WindowRect(handle).left, work_area.left - 300);
+  ::SendMessageW(handle, WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_EQ(WindowRect(handle).left, work_area.left);
+}
+
+TEST_F(Win32WindowTest, TheFrameFollowsTheStoredAppTheme) {
+  constexpr wchar_t kThemeKey[] =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+  const std::optional<registry_test::RawValue> stored =
+      registry_test::ReadRawValue(kThemeKey, L"AppsUseLightTheme");
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Themed", {0, 0}, {1280, 720}));
+
+  ASSERT_TRUE(registry_test::SetRawValue(kThemeKey, L"AppsUseLightTheme", REG_DWORD,
+                                         registry_test::DwordBytes(0)));
+  EXPECT_EQ(ApplySystemTheme(window.NativeHandle()), true);
+  ASSERT_TRUE(registry_test::SetRawValue(kThemeKey, L"AppsUseLightTheme", REG_DWORD,
+                                         registry_test::DwordBytes(1)));
+  EXPECT_EQ(ApplySystemTheme(window.NativeHandle()), false);
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kThemeKey, L"AppsUseLightTheme");
+  EXPECT_EQ(ApplySystemTheme(window.NativeHandle()), std::nullopt);
+
+  if (stored) {
+    registry_test::SetRawValue(kThemeKey, L"AppsUseLightTheme", stored->type, stored->bytes);
+  }
+}
+
 TEST_F(Win32WindowTest, MinimumTrackSizeIs1080By720LogicalPixels) {
   TestWindow window;
   ASSERT_TRUE(window.Create(L"Minimum", {0, 0}, {1280, 720}));
@@ -218,6 +391,31 @@ TEST_F(Win32WindowTest, DestroyingTheNativeWindowPostsQuitOnlyWhenAsked) {
   quitting.SetQuitOnDestroy(true);
   ::DestroyWindow(quitting.NativeHandle());
   EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(Win32WindowTest, TheActivationMessageBringsTheWindowBackFromInside) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Activated", {100, 100}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  const UINT activate = ::RegisterWindowMessageW(L"QuorvaneAI.Desktop.ActivateWindow.v1");
+
+  ::PostMessageW(handle, activate, 0, 0);
+  TakeQuitMessage();
+  EXPECT_TRUE(::IsWindowVisible(handle));
+  EXPECT_EQ(::GetForegroundWindow(), handle);
+
+  ::ShowWindow(handle, SW_MINIMIZE);
+  ::PostMessageW(handle, activate, 0, 0);
+  TakeQuitMessage();
+  EXPECT_FALSE(::IsIconic(handle));
+
+  // A maximised window hidden in the tray comes back maximised.
+  ::ShowWindow(handle, SW_MAXIMIZE);
+  ::ShowWindow(handle, SW_HIDE);
+  ::PostMessageW(handle, activate, 0, 0);
+  TakeQuitMessage();
+  EXPECT_TRUE(::IsWindowVisible(handle));
+  EXPECT_TRUE(::IsZoomed(handle));
 }
 
 TEST_F(Win32WindowTest, TheClassIsUnregisteredWithTheLastWindowObject) {

@@ -108,5 +108,30 @@ TEST(WindowGeometry, ClampIgnoresAnEmptyWorkArea) {
   EXPECT_EQ(ClampedWindowRect({-100, 50, 1820, 1130}, PixelRect{0, 100, 1920, 50}), std::nullopt);
 }
 
+TEST(WindowGeometry, AMaximisedWindowCoversTheWorkAreaLessAutoHideStrips) {
+  const PixelRect work{0, 0, 1920, 1040};
+  EXPECT_EQ(MaximizedArea(work, {}), work);
+  // An auto-hide taskbar leaves the work area at the monitor's edge; one pixel
+  // stays free there, on that edge only.
+  const PixelRect monitor{0, 0, 1920, 1080};
+  EXPECT_EQ(MaximizedArea(monitor, {false, false, false, true}), (PixelRect{0, 0, 1920, 1079}));
+  EXPECT_EQ(MaximizedArea(monitor, {true, true, true, true}), (PixelRect{1, 1, 1919, 1079}));
+
+  // The position is relative to the monitor, also on one left of the primary.
+  const MaximizedPlacement placement =
+      MaximizedPlacementOn({-2560, 0, 0, 1440}, {-2560, 40, 0, 1440});
+  EXPECT_EQ(placement.position, (PixelPoint{0, 40}));
+  EXPECT_EQ(placement.size, (PixelSize{2560, 1400}));
+}
+
+TEST(WindowGeometry, AMaximisedClientAreaIsCutToTheMaximisedArea) {
+  const PixelRect area{0, 0, 1920, 1040};
+  // A caption-less window maximised over the whole monitor, frame hanging off.
+  EXPECT_EQ(MaximizedClientRect({-8, -8, 1928, 1088}, area), area);
+  EXPECT_EQ(MaximizedClientRect(area, area), area);
+  // No overlap (the system placed it elsewhere): left as proposed.
+  EXPECT_EQ(MaximizedClientRect({3000, 0, 4000, 900}, area), (PixelRect{3000, 0, 4000, 900}));
+}
+
 }  // namespace
 }  // namespace quorvane
