@@ -92,7 +92,7 @@ VIAddVersionKey "LegalCopyright" "© ${PUBLISHER}"
 !macroend
 
 ; Leaves in $R9 "" when files can be written into $INSTDIR, else why not. A
-; folder made only for this test is removed again. A folder that holds other
+; folder made only for this check is removed again. A folder that holds other
 ; files but no installed version is refused: upgrades and removal delete its
 ; data folder whole.
 Function CheckTarget
