@@ -10,12 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-TEST(SystemTheme, TheFrameIsDarkOnlyForAStoredZero) {
-  EXPECT_EQ(DarkFrameFor(0u), true);
-  EXPECT_EQ(DarkFrameFor(1u), false);
-  EXPECT_EQ(DarkFrameFor(std::nullopt), std::nullopt);
-}
-
 TEST(SystemTheme, TheOlderAttributeIsTriedOnlyWhenTheCurrentOneIsRefused) {
   std::vector<uint32_t> tried;
   EXPECT_TRUE(SetDarkFrame([&](uint32_t attribute) {

@@ -35,13 +35,6 @@ std::array<LONG, 4> Corners(const RECT& rect) {
   return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-RECT ClientRectOnScreen(HWND window) {
-  RECT client{};
-  ::GetClientRect(window, &client);
-  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  return client;
-}
-
 // What the stand-in for the engine's view answers to a hit test: a code of
 // its own, so that a test can tell it from the window's answers.
 constexpr LRESULT kViewHitAnswer = HTBORDER;
@@ -248,22 +241,6 @@ TEST_F(Win32WindowTest, TheViewLetsTheResizeBorderThroughToTheWindow) {
   ::ShowWindow(handle, SW_MAXIMIZE);
   const RECT maximized = WindowRect(handle);
   EXPECT_EQ(hit(view, maximized.left + 2, (maximized.top + maximized.bottom) / 2), kViewHitAnswer);
-}
-
-TEST_F(Win32WindowTest, AMaximisedWindowCoversTheWorkAreaAndRestoresWhereItWas) {
-  const RECT work_area = WorkArea();
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Maximised", {100, 100}, {1100, 730}));
-  HWND handle = window.NativeHandle();
-  ::ShowWindow(handle, SW_SHOWNORMAL);
-  const RECT before = WindowRect(handle);
-
-  ::ShowWindow(handle, SW_MAXIMIZE);
-  EXPECT_EQ(Corners(ClientRectOnScreen(handle)), Corners(work_area));
-
-  ::ShowWindow(handle, SW_RESTORE);
-  EXPECT_EQ(Corners(WindowRect(handle)), Corners(before));
-  EXPECT_EQ(Corners(ClientRectOnScreen(handle)), Corners(before));
 }
 
 TEST_F(Win32WindowTest, SettingDisplayAndDpiChangesPullTheWindowIn) {
