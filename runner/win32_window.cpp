@@ -1,9 +1,8 @@
 #include "runner/win32_window.h"
 
-#include <dwmapi.h>
-
 #include <optional>
 
+#include "runner/dwm_library.h"
 #include "runner/resource.h"
 #include "wrapper/flutter_windows.h"
 
@@ -141,9 +140,9 @@ bool Win32Window::Create(const std::wstring& title, PixelPoint origin, PixelSize
   ClampToWorkArea(window);
   ApplySystemTheme(window);
   const MARGINS margins{1, 1, 1, 1};
-  ::DwmExtendFrameIntoClientArea(window, &margins);
+  dwm::ExtendFrameIntoClientArea(window, &margins);
   const DWORD corner = kDwmCornerRound;
-  ::DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner));
+  dwm::SetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner));
   return OnCreate();
 }
 
@@ -258,7 +257,7 @@ void ApplySystemTheme(HWND window) {
     return;
   }
   const BOOL dark = light_theme == 0 ? TRUE : FALSE;
-  ::DwmSetWindowAttribute(window, kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
+  dwm::SetWindowAttribute(window, kDwmUseImmersiveDarkMode, &dark, sizeof(dark));
 }
 
 void ClampToWorkArea(HWND window) {
