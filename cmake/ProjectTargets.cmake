@@ -23,6 +23,23 @@ function(quorvane_add_library target)
   quorvane_set_warnings(${target})
 endfunction()
 
+# A program whose entry is wWinMain or wmain. GNU-like compilers (g++, clang
+# for mingw-w64) need -municode to start it; MSVC's linker picks the wide
+# start-up code by itself from the entry point the program defines.
+function(quorvane_use_wide_entry target)
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE -municode)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
+
+# Every Windows target sees the same Windows headers: wide-character API
+# names, no min/max macros, the lean header set, Windows 10 declarations.
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN WINVER=0x0A00
+                          _WIN32_WINNT=0x0A00)
+endif()
+
 # mingw-w64 binaries carry their own C and C++ runtime, so that neither Wine
 # nor a Windows machine needs the toolchain's DLLs beside them.
 if(MINGW)

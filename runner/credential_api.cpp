@@ -3,12 +3,10 @@
 
 namespace quorvane {
 
-DWORD Win32CredentialApi::Write(CREDENTIALW& record) {
-  return CredWriteW(&record, 0) ? ERROR_SUCCESS : GetLastError();
-}
+BOOL Win32CredentialApi::Write(CREDENTIALW& record) { return CredWriteW(&record, 0); }
 
-DWORD Win32CredentialApi::DeleteGeneric(const wchar_t* target) {
-  return CredDeleteW(target, CRED_TYPE_GENERIC, 0) ? ERROR_SUCCESS : GetLastError();
+BOOL Win32CredentialApi::DeleteGeneric(const wchar_t* target) {
+  return CredDeleteW(target, CRED_TYPE_GENERIC, 0);
 }
 
 CredentialApi& DefaultCredentialApi() {

@@ -8,22 +8,23 @@
 
 namespace quorvane {
 
-/// Each call returns ERROR_SUCCESS or the Win32 code of its failure.
+/// Each call returns what the Win32 function it stands for returns; a failure
+/// leaves its code in the thread's last-error value, which may read 0.
 class CredentialApi {
  public:
   virtual ~CredentialApi() = default;
 
   /// CredWriteW(record, 0).
-  virtual DWORD Write(CREDENTIALW& record) = 0;
+  virtual BOOL Write(CREDENTIALW& record) = 0;
   /// CredDeleteW(target, CRED_TYPE_GENERIC, 0).
-  virtual DWORD DeleteGeneric(const wchar_t* target) = 0;
+  virtual BOOL DeleteGeneric(const wchar_t* target) = 0;
 };
 
 /// Calls the real Credential Manager.
 class Win32CredentialApi : public CredentialApi {
  public:
-  DWORD Write(CREDENTIALW& record) override;
-  DWORD DeleteGeneric(const wchar_t* target) override;
+  BOOL Write(CREDENTIALW& record) override;
+  BOOL DeleteGeneric(const wchar_t* target) override;
 };
 
 /// The process-wide instance that the default-constructed store uses.

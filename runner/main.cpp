@@ -2,6 +2,8 @@
 // the message loop.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <memory>
 #include <optional>
 
@@ -33,6 +35,9 @@ UINT PrimaryMonitorDpi() {
 
 int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
                       wchar_t* command_line, int /*show_command*/) {
+  // Libraries loaded from here on come from the application's folder and the
+  // system folder only, never from the current directory or PATH.
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   quorvane::Win32InstancePlatform platform;
   const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(platform, command_line);
   if (outcome.exit_code) return *outcome.exit_code;

@@ -3,6 +3,8 @@
 // invalid data, never the default.
 #include "runner/registry_settings_store.h"
 
+#include <vector>
+
 #include "runner/registry_key.h"
 
 namespace quorvane {
@@ -11,6 +13,11 @@ namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Quorvane AI";
+// Where Task Manager and Settings switch a Run entry off without removing it:
+// a REG_BINARY of the same name whose first byte has its lowest bit set.
+constexpr wchar_t kStartupApprovedKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+constexpr BYTE kStartupDisabledBit = 0x01;
 constexpr wchar_t kDesktopKey[] = L"Software\\QuorvaneAI\\Desktop";
 constexpr wchar_t kCloseToTrayValue[] = L"CloseToTray";
 constexpr wchar_t kCloseToTrayConfiguredValue[] = L"CloseToTrayConfigured";
@@ -76,6 +83,39 @@ LSTATUS SetDword(RegistryApi& api, HKEY key, const wchar_t* name, DWORD value) {
   return api.SetValue(key, name, REG_DWORD, bytes, sizeof(bytes));
 }
 
+// Whether Windows was told not to start the Run entry. An absent key or value,
+// or a value of another type, leaves the entry enabled.
+Outcome StartupDisabledOutcome(RegistryApi& api) {
+  RegistryKey key(api);
+  LSTATUS code = key.Open(HKEY_CURRENT_USER, kStartupApprovedKey, KEY_QUERY_VALUE);
+  if (code == ERROR_FILE_NOT_FOUND) return kFalse;
+  if (code != ERROR_SUCCESS) return Failure(code);
+
+  DWORD type = 0;
+  DWORD size = 0;
+  code = api.QueryValue(key.get(), kRunValue, &type, nullptr, &size);
+  if (code == ERROR_FILE_NOT_FOUND) return kFalse;
+  if (code != ERROR_SUCCESS) return Failure(code);
+  if (type != REG_BINARY || size == 0) return kFalse;
+
+  std::vector<BYTE> mark(size);
+  code = api.QueryValue(key.get(), kRunValue, &type, mark.data(), &size);
+  if (code != ERROR_SUCCESS) return Failure(code);
+  return {size > 0 && (mark[0] & kStartupDisabledBit) != 0, ERROR_SUCCESS};
+}
+
+// Removes the entry's mark: without one Windows starts the entry. An absent key
+// or value is fine.
+Outcome RemoveStartupMarkOutcome(RegistryApi& api) {
+  RegistryKey key(api);
+  LSTATUS code = key.Open(HKEY_CURRENT_USER, kStartupApprovedKey, KEY_SET_VALUE);
+  if (code == ERROR_FILE_NOT_FOUND) return kTrue;
+  if (code != ERROR_SUCCESS) return Failure(code);
+  code = api.DeleteValue(key.get(), kRunValue);
+  if (code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND) return kTrue;
+  return Failure(code);
+}
+
 Outcome ReadLaunchAtLoginOutcome(RegistryApi& api) {
   RegistryKey key(api);
   LSTATUS code = key.Open(HKEY_CURRENT_USER, kRunKey, KEY_QUERY_VALUE);
@@ -88,7 +128,12 @@ Outcome ReadLaunchAtLoginOutcome(RegistryApi& api) {
   code = api.QueryValue(key.get(), kRunValue, &type, nullptr, &size);
   if (code == ERROR_FILE_NOT_FOUND) return kFalse;
   if (code != ERROR_SUCCESS) return Failure(code);
-  return {type == REG_SZ || type == REG_EXPAND_SZ, ERROR_SUCCESS};
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return kFalse;
+
+  // An entry switched off in Task Manager or Settings does not start.
+  const Outcome disabled = StartupDisabledOutcome(api);
+  if (disabled.error != ERROR_SUCCESS) return disabled;
+  return {!disabled.value, ERROR_SUCCESS};
 }
 
 Outcome WriteLaunchAtLoginOutcome(RegistryApi& api, bool enabled) {
@@ -116,7 +161,9 @@ Outcome WriteLaunchAtLoginOutcome(RegistryApi& api, bool enabled) {
   code = api.SetValue(key.get(), kRunValue, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                       byte_size);
   if (code != ERROR_SUCCESS) return Failure(code);
-  return kTrue;
+  // Switching on means Windows starts the entry, so a mark that may have
+  // switched it off goes.
+  return RemoveStartupMarkOutcome(api);
 }
 
 Outcome ReadCloseToTrayOutcome(RegistryApi& api) {

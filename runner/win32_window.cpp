@@ -1,11 +1,11 @@
 #include "runner/win32_window.h"
 
-#include <dwmapi.h>
 #include <shellapi.h>
 
 #include <cwchar>
 #include <optional>
 
+#include "runner/dwm_library.h"
 #include "runner/instance_rules.h"
 #include "runner/resource.h"
 #include "runner/system_theme.h"
@@ -260,9 +260,9 @@ bool Win32Window::Create(const std::wstring& title, PixelPoint origin, PixelSize
   ClampToWorkArea(window);
   ApplySystemTheme(window);
   const MARGINS margins{1, 1, 1, 1};
-  ::DwmExtendFrameIntoClientArea(window, &margins);
+  dwm::ExtendFrameIntoClientArea(window, &margins);
   const DWORD corner = kDwmCornerRound;
-  ::DwmSetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner));
+  dwm::SetWindowAttribute(window, kDwmWindowCornerPreference, &corner, sizeof(corner));
   return OnCreate();
 }
 
@@ -396,7 +396,7 @@ std::optional<bool> ApplySystemTheme(HWND window) {
   if (!dark) return std::nullopt;
   const BOOL value = *dark ? TRUE : FALSE;
   SetDarkFrame([window, &value](uint32_t attribute) {
-    return SUCCEEDED(::DwmSetWindowAttribute(window, attribute, &value, sizeof(value)));
+    return SUCCEEDED(dwm::SetWindowAttribute(window, attribute, &value, sizeof(value)));
   });
   return dark;
 }

@@ -31,6 +31,13 @@ class WipedBytes {
   std::vector<BYTE> bytes_;
 };
 
+// The code of a failed call. A failure that left no code is still a failure,
+// never the success that 0 would say.
+uint32_t FailureCode() {
+  const DWORD code = GetLastError();
+  return code != ERROR_SUCCESS ? code : ERROR_INTERNAL_ERROR;
+}
+
 }  // namespace
 
 WindowsCredentialStore::WindowsCredentialStore() : api_(DefaultCredentialApi()) {}
@@ -48,9 +55,11 @@ uint32_t WindowsCredentialStore::WriteToken(std::string_view token) {
   record.CredentialBlob = blob.data();
   record.Persist = CRED_PERSIST_LOCAL_MACHINE;
   record.UserName = const_cast<wchar_t*>(kUserName);
-  return api_.Write(record);
+  return api_.Write(record) ? ERROR_SUCCESS : FailureCode();
 }
 
-uint32_t WindowsCredentialStore::DeleteToken() { return api_.DeleteGeneric(kTargetName); }
+uint32_t WindowsCredentialStore::DeleteToken() {
+  return api_.DeleteGeneric(kTargetName) ? ERROR_SUCCESS : FailureCode();
+}
 
 }  // namespace quorvane

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: native,
 # native under ASan+UBSan, the fuzz smoke runs, the Windows build under Wine,
-# and the installer (release build) under Wine.
+# the Windows build again with clang, and the installer (release build) under Wine.
 # Ends with one summary line.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -26,6 +26,7 @@ step native-asan build_and_test native-asan
 step fuzz bash scripts/fuzz-smoke.sh
 use_wine_prefix "$repo_root/build/windows"
 step windows build_and_test windows
+step windows-clang build_and_test windows-clang
 wineserver -k 2>/dev/null || true
 step installer bash tests/installer/installer_test.sh
 

@@ -1,6 +1,8 @@
 // The stand-in engine's state and its message loop traffic.
 #include "standin/engine/engine.h"
 
+#include <share.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -50,7 +52,7 @@ json EngineEvent(const FlutterDesktopEngineProperties& properties) {
 }
 
 std::vector<ScriptStep> ReadScript(const std::wstring& path) {
-  std::FILE* file = _wfopen(FilePathFromEnvironment(path).c_str(), L"rb");
+  std::FILE* file = _wfsopen(FilePathFromEnvironment(path).c_str(), L"rb", _SH_DENYNO);
   if (file == nullptr) {
     ScriptStep error;
     error.error = "unable to open the script";
@@ -155,7 +157,7 @@ void Engine::Destroy() {
   timers_.clear();
   {
     std::lock_guard<std::mutex> lock(responses_mutex_);
-    responses_.clear();
+    responses_.Clear();
   }
   if (view_) view_->Destroy();
   task_window_->Destroy();
@@ -262,17 +264,17 @@ void Engine::ReceiveResponse(const FlutterDesktopMessageResponseHandle* handle, 
   ReplyHandler on_reply;
   {
     std::lock_guard<std::mutex> lock(responses_mutex_);
-    const auto found = responses_.find(id);
-    if (found == responses_.end()) {
+    ResponseBook::Answer answer = responses_.Take(id);
+    if (answer.outcome == ResponseBook::Outcome::kUnknown) {
       log_->Write({{"event", "invalid_response"}});
       return;
     }
-    if (found->second.answered) {
-      log_->Write({{"event", "duplicate_response"}, {"channel", found->second.channel}});
+    if (answer.outcome == ResponseBook::Outcome::kDuplicate) {
+      log_->Write({{"event", "duplicate_response"},
+                   {"channel", answer.channel.empty() ? json(nullptr) : json(answer.channel)}});
       return;
     }
-    found->second.answered = true;
-    on_reply = std::move(found->second.on_reply);
+    on_reply = std::move(answer.on_reply);
   }
   if (!on_reply) return;
   // On the UI thread the answer is taken at once: the user-interface side only
@@ -308,8 +310,7 @@ void Engine::Deliver(const std::string& channel, const std::vector<uint8_t>& mes
   uint64_t id;
   {
     std::lock_guard<std::mutex> lock(responses_mutex_);
-    id = next_response_id_++;
-    responses_[id] = PendingResponse{channel, std::move(on_reply), false};
+    id = responses_.Open(channel, std::move(on_reply));
   }
   FlutterDesktopMessage record = {};
   record.struct_size = sizeof(record);

@@ -16,6 +16,7 @@
 
 #include "standin/engine/event_log.h"
 #include "standin/engine/owned_window.h"
+#include "standin/engine/response_book.h"
 #include "standin/engine/script.h"
 #include "standin/engine/ui_client.h"
 #include "standin/engine/view.h"
@@ -83,11 +84,6 @@ class Engine final : public UiHost, public WindowMessageHandler {
  private:
   class CallScope;
 
-  struct PendingResponse {
-    std::string channel;
-    ReplyHandler on_reply;
-    bool answered = false;
-  };
   struct PendingHostReply {
     FlutterDesktopBinaryReply reply;
     void* user_data;
@@ -134,8 +130,7 @@ class Engine final : public UiHost, public WindowMessageHandler {
   UINT_PTR next_timer_id_ = 1;
 
   std::mutex responses_mutex_;
-  std::map<uint64_t, PendingResponse> responses_;
-  uint64_t next_response_id_ = 1;
+  ResponseBook responses_;
   std::map<uint64_t, PendingHostReply> host_replies_;
   uint64_t next_host_reply_id_ = 1;
 

@@ -1,6 +1,8 @@
 // JSON Lines event log.
 #include "standin/engine/event_log.h"
 
+#include <share.h>
+
 #include "standin/engine/text_conversion.h"
 
 namespace standin {
@@ -14,7 +16,7 @@ std::shared_ptr<EventLog> latest;
 
 std::shared_ptr<EventLog> EventLog::Open(const std::wstring& path) {
   std::FILE* file = nullptr;
-  if (!path.empty()) file = _wfopen(FilePathFromEnvironment(path).c_str(), L"wb");
+  if (!path.empty()) file = _wfsopen(FilePathFromEnvironment(path).c_str(), L"wb", _SH_DENYNO);
   std::shared_ptr<EventLog> log(new EventLog(file != nullptr ? file : stdout));
   std::lock_guard<std::mutex> lock(latest_mutex);
   latest = log;

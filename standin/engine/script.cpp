@@ -87,11 +87,41 @@ void ParseStep(const json& step, ScriptStep* parsed) {
   }
 }
 
+// True when the line's arrays and objects nest deeper than the reader follows.
+// Brackets inside strings do not count.
+bool NestsTooDeep(const std::string& line) {
+  size_t depth = 0;
+  bool in_string = false;
+  bool escaped = false;
+  for (const char c : line) {
+    if (in_string) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxScriptNesting) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 ScriptStep ParseScriptLine(const std::string& line, int line_number) {
   ScriptStep parsed;
   parsed.line = line_number;
+  if (NestsTooDeep(line)) {
+    parsed.error = "the line nests deeper than " + std::to_string(kMaxScriptNesting) + " levels";
+    return parsed;
+  }
   const json step = json::parse(line, nullptr, false);
   if (step.is_discarded()) {
     parsed.error = "the line is not valid JSON";

@@ -1,6 +1,7 @@
 // The steps of a script: one JSON object a line, read into plain records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -37,6 +38,11 @@ struct ScriptStep {
   bool reply_to_close = false;
   std::string error;
 };
+
+/// Deepest nesting of arrays and objects a line may have, the step object
+/// included: well past what the codec writes (256 levels), well short of what
+/// would exhaust the stack while the line is read.
+constexpr size_t kMaxScriptNesting = 512;
 
 /// One line of a script; a line that is no valid step gives a kError step whose
 /// error names the problem without quoting the line.

@@ -163,6 +163,7 @@ TEST_F(HostEndToEnd, StartsTheEngineRegistersThePluginsAndShowsTheWindowAfterThe
   EXPECT_EQ(frame.right - frame.left, 1280);
   EXPECT_EQ(frame.bottom - frame.top, 720);
   EXPECT_EQ(frame.left, work_area.left + (work_area.right - work_area.left - 1280) / 2);
+  EXPECT_EQ(frame.top, work_area.top + (work_area.bottom - work_area.top - 720) / 2);
   EXPECT_TRUE(host.IsRunning());
 }
 

@@ -69,6 +69,10 @@ FlutterDesktopMessengerRef RecordingEngine::messenger() const {
   return reinterpret_cast<FlutterDesktopMessengerRef>(const_cast<char*>(&messenger_token_));
 }
 
+FlutterDesktopMessengerRef RecordingEngine::messenger_alias() const {
+  return reinterpret_cast<FlutterDesktopMessengerRef>(const_cast<char*>(&messenger_alias_token_));
+}
+
 FlutterDesktopViewControllerRef RecordingEngine::view_controller() const {
   return reinterpret_cast<FlutterDesktopViewControllerRef>(
       const_cast<char*>(&view_controller_token_));
@@ -190,7 +194,8 @@ void CheckEngine(RecordingEngine& engine, FlutterDesktopEngineRef handle) {
 }
 
 void CheckMessenger(RecordingEngine& engine, FlutterDesktopMessengerRef messenger) {
-  if (messenger != engine.messenger()) ++engine.protocol_violations;
+  const bool held_alias = messenger == engine.messenger_alias() && engine.alias_references > 0;
+  if (messenger != engine.messenger() && !held_alias) ++engine.protocol_violations;
 }
 
 void CheckController(RecordingEngine& engine, FlutterDesktopViewControllerRef controller) {
@@ -279,6 +284,7 @@ FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, in
 void FlutterDesktopViewControllerDestroy(FlutterDesktopViewControllerRef controller) {
   RecordingEngine& engine = Record(EngineCall::kViewControllerDestroy);
   CheckController(engine, controller);
+  if (engine.on_view_controller_destroy) engine.on_view_controller_destroy();
   engine.view_controller_alive = false;
   engine.DestroyEngine();
 }
@@ -359,7 +365,11 @@ void FlutterDesktopMessengerSendResponse(FlutterDesktopMessengerRef messenger,
 
 FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessengerRef messenger) {
   RecordingEngine& engine = Record(EngineCall::kMessengerAddRef);
-  CheckMessenger(engine, messenger);
+  if (messenger != engine.messenger()) ++engine.protocol_violations;
+  if (engine.add_ref_hands_back_alias) {
+    ++engine.alias_references;
+    return engine.messenger_alias();
+  }
   ++engine.messenger_references;
   return messenger;
 }
@@ -367,7 +377,9 @@ FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessenger
 void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
   RecordingEngine& engine = Record(EngineCall::kMessengerRelease);
   CheckMessenger(engine, messenger);
-  if (--engine.messenger_references < 0) ++engine.protocol_violations;
+  int& references =
+      messenger == engine.messenger_alias() ? engine.alias_references : engine.messenger_references;
+  if (--references < 0) ++engine.protocol_violations;
 }
 
 FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRef messenger) {
@@ -380,7 +392,8 @@ FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRe
 
 void FlutterDesktopMessengerUnlock(FlutterDesktopMessengerRef messenger) {
   RecordingEngine& engine = Record(EngineCall::kMessengerUnlock);
-  if (messenger != engine.messenger() || engine.lock_depth == 0) {
+  const bool handle = messenger == engine.messenger() || messenger == engine.messenger_alias();
+  if (!handle || engine.lock_depth == 0) {
     ++engine.protocol_violations;
     return;
   }

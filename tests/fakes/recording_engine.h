@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -108,6 +109,11 @@ class RecordingEngine {
   /// Written to the result variable when a message is declined, to show that
   /// the caller ignores it then.
   LRESULT declined_result = 0x5EED;
+  /// AddRef hands back messenger_alias() instead of the messenger it was
+  /// given, as an engine may; the references then count on the alias.
+  bool add_ref_hands_back_alias = false;
+  /// Runs when the view controller is being destroyed, before the engine goes.
+  std::function<void()> on_view_controller_destroy;
   UINT dpi = 96;
 
   // What was called, in order, and with what.
@@ -130,6 +136,8 @@ class RecordingEngine {
 
   FlutterDesktopEngineRef engine() const;
   FlutterDesktopMessengerRef messenger() const;
+  /// Another handle of the same messenger, valid while references are held on it.
+  FlutterDesktopMessengerRef messenger_alias() const;
   FlutterDesktopViewControllerRef view_controller() const;
   FlutterDesktopViewRef view() const;
   HWND view_window() const;
@@ -139,8 +147,10 @@ class RecordingEngine {
   bool view_controller_alive = false;
   /// A next-frame function is registered and the frame has not come yet.
   bool frame_pending = false;
-  /// AddRef calls not yet matched by a Release.
+  /// AddRef calls not yet matched by a Release, on messenger() and on
+  /// messenger_alias().
   int messenger_references = 0;
+  int alias_references = 0;
   /// Lock calls not yet matched by an Unlock.
   int lock_depth = 0;
   /// Calls the real engine would not survive: an Unlock of something Lock did
@@ -182,6 +192,7 @@ class RecordingEngine {
  private:
   char engine_token_ = 0;
   char messenger_token_ = 0;
+  char messenger_alias_token_ = 0;
   char view_controller_token_ = 0;
   char view_token_ = 0;
   std::map<std::string, CallbackRegistration> callbacks_;

@@ -60,23 +60,30 @@ bool StoredTokenIs(const std::string& token) {
   return stored && stored->blob == token;
 }
 
-// The real Credential Manager, with calls counted and failures made to order.
+// The real Credential Manager, with calls counted and failures made to order:
+// a failure leaves its code, 0 included, as the last error.
 class ScriptedCredentialApi : public Win32CredentialApi {
  public:
-  DWORD write_failure = ERROR_SUCCESS;
-  DWORD delete_failure = ERROR_SUCCESS;
+  std::optional<DWORD> write_failure;
+  std::optional<DWORD> delete_failure;
   int writes = 0;
   DWORD last_blob_size = 0;
 
-  DWORD Write(CREDENTIALW& record) override {
+  BOOL Write(CREDENTIALW& record) override {
     ++writes;
     last_blob_size = record.CredentialBlobSize;
-    if (write_failure != ERROR_SUCCESS) return write_failure;
+    if (write_failure) return Fail(*write_failure);
     return Win32CredentialApi::Write(record);
   }
-  DWORD DeleteGeneric(const wchar_t* target) override {
-    if (delete_failure != ERROR_SUCCESS) return delete_failure;
+  BOOL DeleteGeneric(const wchar_t* target) override {
+    if (delete_failure) return Fail(*delete_failure);
     return Win32CredentialApi::DeleteGeneric(target);
+  }
+
+ private:
+  static BOOL Fail(DWORD code) {
+    SetLastError(code);
+    return FALSE;
   }
 };
 
@@ -148,6 +155,14 @@ TEST_F(CredentialManagerTest, FailuresComeBackAsTheirCodes) {
   api.delete_failure = ERROR_ACCESS_DENIED;
   EXPECT_EQ(store.DeleteToken(), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
 
+  EXPECT_EQ(Call("writeCodexToken", Token(EncodableValue("sk-abc"))).code,
+            "credential_write_failed");
+  EXPECT_EQ(Call("deleteCodexToken", nullptr).code, "credential_delete_failed");
+}
+
+TEST_F(CredentialManagerTest, AFailureThatLeavesNoCodeIsStillAnError) {
+  api.write_failure = ERROR_SUCCESS;
+  api.delete_failure = ERROR_SUCCESS;
   EXPECT_EQ(Call("writeCodexToken", Token(EncodableValue("sk-abc"))).code,
             "credential_write_failed");
   EXPECT_EQ(Call("deleteCodexToken", nullptr).code, "credential_delete_failed");

@@ -295,6 +295,21 @@ TEST_F(FlutterWindowTest, DestroyingTheWindowStopsTheEngine) {
   EXPECT_TRUE(QuitPosted());
 }
 
+// While the engine goes, the window channel is still there: a close asked
+// for then still reaches the user interface instead of failing.
+TEST_F(FlutterWindowTest, TeardownStopsTheEngineBeforeDroppingTheChannels) {
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTrayConfigured", 1));
+  ASSERT_TRUE(registry_test::SetDesktopDword(L"CloseToTray", 0));
+  CreateAndShow();
+  HWND window = window_->NativeHandle();
+  engine_.on_view_controller_destroy = [window] { ::SendMessageW(window, WM_CLOSE, 0, 0); };
+
+  ::DestroyWindow(window);
+
+  ASSERT_EQ(engine_.sends.size(), 1u);
+  EXPECT_EQ(engine_.sends[0].channel, "quorvane/window");
+}
+
 }  // namespace
 }  // namespace quorvane
 

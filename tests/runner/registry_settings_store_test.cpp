@@ -18,6 +18,7 @@ using registry_test::DwordBytes;
 using registry_test::kDesktopKey;
 using registry_test::kRunKey;
 using registry_test::kRunValue;
+using registry_test::kStartupApprovedKey;
 using registry_test::ReadRawValue;
 using registry_test::SetRawValue;
 using registry_test::TextBytes;
@@ -253,6 +254,31 @@ TEST_F(RegistrySettingsStoreTest, LaunchAtLoginLooksOnlyAtTheRunEntryType) {
   ExpectReadFailure(store.ReadLaunchAtLogin(), 0);
 }
 
+// Task Manager's mark: a state byte, then the time of the change.
+std::vector<BYTE> StartupMark(BYTE state) { return {state, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
+
+TEST_F(RegistrySettingsStoreTest, LaunchAtLoginIsOffWhileWindowsWillNotStartTheEntry) {
+  SetRawValue(kStartupApprovedKey, kRunValue, REG_BINARY, StartupMark(0x02));
+  EXPECT_FALSE(store.ReadLaunchAtLogin()) << "a mark alone is no Run entry";
+  SetRawValue(kRunKey, kRunValue, REG_SZ, TextBytes(L"\"C:\\q.exe\""));
+  EXPECT_TRUE(store.ReadLaunchAtLogin());
+  SetRawValue(kStartupApprovedKey, kRunValue, REG_BINARY, StartupMark(0x06));
+  EXPECT_TRUE(store.ReadLaunchAtLogin());
+  for (BYTE disabled : {BYTE{0x03}, BYTE{0x07}}) {
+    SetRawValue(kStartupApprovedKey, kRunValue, REG_BINARY, StartupMark(disabled));
+    ExpectReadFailure(store.ReadLaunchAtLogin(), 0);
+  }
+
+  ASSERT_TRUE(store.WriteLaunchAtLogin(true));
+  EXPECT_FALSE(ReadRawValue(kStartupApprovedKey, kRunValue).has_value());
+  EXPECT_TRUE(store.ReadLaunchAtLogin());
+
+  SetRawValue(kStartupApprovedKey, kRunValue, REG_BINARY, StartupMark(0x03));
+  api.delete_failure = ERROR_ACCESS_DENIED;
+  EXPECT_FALSE(store.WriteLaunchAtLogin(true)) << "still switched off is no success";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
 TEST_F(RegistrySettingsStoreTest, LaunchAtLoginStoresPathsUpTo259Characters) {
   api.executable_path = L"D:\\Tools\\x.exe";
   ASSERT_TRUE(store.WriteLaunchAtLogin(true));
@@ -327,6 +353,7 @@ TEST_F(RegistrySettingsStoreTest, WriteCloseToTrayWritesTheFlagEvenWhenTheChoice
 TEST_F(RegistrySettingsStoreTest, EveryOperationClosesTheKeyItOpened) {
   SetRawValue(kDesktopKey, L"CloseToTrayConfigured", REG_BINARY, DwordBytes(1));
   SetRawValue(kDesktopKey, L"SystemNotifications", REG_QWORD, {0, 0, 0, 0, 0, 0, 0, 0});
+  SetRawValue(kStartupApprovedKey, kRunValue, REG_BINARY, StartupMark(0x03));
   uint32_t progress = 0;
   store.WriteLaunchAtLogin(true);
   store.ReadLaunchAtLogin();
@@ -340,7 +367,7 @@ TEST_F(RegistrySettingsStoreTest, EveryOperationClosesTheKeyItOpened) {
   store.WriteQuickStartProgress(kQuickStartName, 3);
   api.executable_path = std::wstring(300, L'p');
   store.WriteLaunchAtLogin(true);
-  EXPECT_EQ(api.keys_opened, 11);
+  EXPECT_EQ(api.keys_opened, 13);
   EXPECT_EQ(api.keys_closed, api.keys_opened);
 }
 

@@ -355,6 +355,20 @@ TEST_F(Win32WindowTest, ContentWindowFillsTheClientAreaAndFollowsResizes) {
   EXPECT_EQ(child_rect.bottom, window.GetClientBounds().bottom);
 }
 
+TEST_F(Win32WindowTest, ActivationGivesTheFocusToTheContentWindow) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Focus", {0, 0}, {1280, 720}));
+  HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                 window.NativeHandle(), nullptr, nullptr, nullptr);
+  ASSERT_NE(child, nullptr);
+  window.SetContentWindow(child);
+  ::SetFocus(window.NativeHandle());
+  ASSERT_EQ(::GetFocus(), window.NativeHandle());
+
+  ::SendMessageW(window.NativeHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(::GetFocus(), child);
+}
+
 TEST_F(Win32WindowTest, DestroyingTheNativeWindowPostsQuitOnlyWhenAsked) {
   TestWindow quiet;
   ASSERT_TRUE(quiet.Create(L"Quiet", {0, 0}, {1280, 720}));

@@ -2,6 +2,8 @@
 // host's side: engine and view controller, channel callbacks, replies, log.
 #include <windows.h>
 
+#include <share.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -32,7 +34,7 @@ std::wstring TempFile(const wchar_t* stem) {
 }
 
 void WriteText(const std::wstring& path, const std::string& text) {
-  std::FILE* file = _wfopen(path.c_str(), L"wb");
+  std::FILE* file = _wfsopen(path.c_str(), L"wb", _SH_DENYNO);
   ASSERT_NE(file, nullptr);
   std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
@@ -40,7 +42,7 @@ void WriteText(const std::wstring& path, const std::string& text) {
 
 std::string ReadText(const std::wstring& path) {
   std::string text;
-  std::FILE* file = _wfopen(path.c_str(), L"rb");
+  std::FILE* file = _wfsopen(path.c_str(), L"rb", _SH_DENYNO);
   if (file == nullptr) return text;
   char buffer[4096];
   for (size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) {

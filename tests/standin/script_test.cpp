@@ -84,5 +84,25 @@ TEST(Script, NumbersLinesAndSkipsBlankOnes) {
   EXPECT_EQ(steps[2].line, 5);
 }
 
+std::string NestedCall(size_t arrays) {
+  return R"({"call": "c", "method": "m", "args": )" + std::string(arrays, '[') +
+         std::string(arrays, ']') + "}";
+}
+
+TEST(Script, BoundsNestingAndReadsOn) {
+  EXPECT_EQ(ParseScriptLine(NestedCall(kMaxScriptNesting - 1), 1).kind, Kind::kCall);
+  const std::string brackets_in_text =
+      R"({"call": "c", "method": ")" + std::string(5000, '[') + R"(\"{"})";
+  EXPECT_EQ(ParseScriptLine(brackets_in_text, 1).kind, Kind::kCall);
+
+  std::istringstream input(NestedCall(kMaxScriptNesting) + "\n" + NestedCall(100000) +
+                           "\n{\"end\": true}\n");
+  const std::vector<ScriptStep> steps = ParseScript(input);
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].kind, Kind::kError);
+  EXPECT_EQ(steps[1].kind, Kind::kError);
+  EXPECT_EQ(steps[2].kind, Kind::kEnd);
+}
+
 }  // namespace
 }  // namespace standin

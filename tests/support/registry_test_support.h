@@ -14,16 +14,20 @@ constexpr wchar_t kProductKey[] = L"Software\\QuorvaneAI";
 constexpr wchar_t kDesktopKey[] = L"Software\\QuorvaneAI\\Desktop";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Quorvane AI";
+constexpr wchar_t kStartupApprovedKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 struct RawValue {
   DWORD type;
   std::vector<BYTE> bytes;
 };
 
-/// Removes everything the store writes: the product key and the Run entry.
+/// Removes everything the store writes: the product key and the Run entry,
+/// and the entry's start-up mark.
 inline void ResetSettings() {
   RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kStartupApprovedKey, kRunValue);
 }
 
 inline bool KeyExists(const wchar_t* path) {

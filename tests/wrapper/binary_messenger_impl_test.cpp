@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "tests/fakes/recording_engine.h"
@@ -98,6 +99,25 @@ TEST_F(BinaryMessengerImplTest, ReplacingAHandlerReRegistersTheSameAddress) {
   EXPECT_EQ(second_calls, 1);
 }
 
+// The engine keeps the stored handler's address; the old handler's destructor
+// looks there and must not find the new handler in place yet.
+TEST_F(BinaryMessengerImplTest, ReplacingAHandlerDestroysTheOldBeforeTheNewMovesIn) {
+  struct NewHandler {
+    void operator()(const uint8_t*, size_t, ReplyCallback) const {}
+  };
+  bool new_handler_was_stored = false;
+  auto witness = std::shared_ptr<int>(new int(0), [&](int* value) {
+    const auto* slot = static_cast<const ChannelHandler*>(engine_.CallbackFor("c")->user_data);
+    new_handler_was_stored = slot->target_type() == typeid(NewHandler);
+    delete value;
+  });
+  messenger_.SetChannelHandler("c", [witness](const uint8_t*, size_t, ReplyCallback) {});
+  witness.reset();
+
+  messenger_.SetChannelHandler("c", NewHandler{});
+  EXPECT_FALSE(new_handler_was_stored);
+}
+
 TEST_F(BinaryMessengerImplTest, RemovingClearsTheEngineCallbackEvenWithoutAHandler) {
   messenger_.SetChannelHandler("never-set", nullptr);
   KeepReplies("c");
@@ -169,6 +189,32 @@ TEST_F(BinaryMessengerImplTest, AnswerAfterTheEngineIsGoneSendsAndWritesNothing)
   EXPECT_EQ(engine_.CountOf(EngineCall::kMessengerLock), 2u);
   EXPECT_EQ(engine_.CountOf(EngineCall::kMessengerUnlock), 2u);
   EXPECT_EQ(engine_.lock_depth, 0);
+}
+
+TEST_F(BinaryMessengerImplTest, AnAnswerAfterTheEngineIsGoneIsNoDuplicate) {
+  KeepReplies("c");
+  auto* handle = engine_.DeliverMessage("c", Bytes("01"));
+  replies_[0](nullptr, 0);
+  engine_.DestroyEngine();
+
+  StderrCapture capture;
+  replies_[0](nullptr, 0);
+  EXPECT_TRUE(capture.Lines().empty());
+  EXPECT_EQ(engine_.ResponseCount(handle), 1u);
+}
+
+TEST_F(BinaryMessengerImplTest, TheReplyPathUsesTheHandleTheReferenceCameBackAs) {
+  engine_.add_ref_hands_back_alias = true;
+  KeepReplies("c");
+  auto* handle = engine_.DeliverMessage("c", Bytes("01"));
+  EXPECT_EQ(engine_.alias_references, 1);
+  replies_[0](nullptr, 0);
+  replies_.clear();
+
+  EXPECT_EQ(engine_.ResponseCount(handle), 1u);
+  EXPECT_EQ(engine_.alias_references, 0);
+  EXPECT_EQ(engine_.messenger_references, 0);
+  EXPECT_EQ(engine_.protocol_violations, 0);
 }
 
 TEST_F(BinaryMessengerImplTest, NoUnlockWhenTheLockHandsBackNothing) {

@@ -112,6 +112,24 @@ TEST(FlutterEngine, NextFrameCallbackRunsOnceAndAReplacedOneNever) {
   EXPECT_EQ(second, 1);
 }
 
+TEST(FlutterEngine, TeardownDropsTheFrameCallbackBeforeTheHandlers) {
+  RecordingEngine engine;
+  std::vector<std::string> dropped;
+  const auto witness = [&dropped](const char* name) {
+    return std::shared_ptr<int>(new int(0), [&dropped, name](int* value) {
+      dropped.push_back(name);
+      delete value;
+    });
+  };
+  {
+    FlutterEngine wrapper(ProjectDescription(L"data"));
+    wrapper.SetNextFrameCallback([kept = witness("frame callback")] {});
+    wrapper.GetMessenger()->SetChannelHandler(
+        "c", [kept = witness("handler")](const uint8_t*, size_t, flutter::ReplyCallback) {});
+  }
+  EXPECT_EQ(dropped, (std::vector<std::string>{"frame callback", "handler"}));
+}
+
 TEST(FlutterEngine, ThrowingNextFrameCallbackIsReported) {
   RecordingEngine engine;
   FlutterEngine wrapper(ProjectDescription(L"data"));

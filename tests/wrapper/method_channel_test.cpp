@@ -281,6 +281,20 @@ TEST_F(MethodChannelTest, KeptResultAnswersLaterAndNotAfterTheEngineIsGone) {
   EXPECT_EQ(engine_.lock_depth, 0);
 }
 
+TEST_F(MethodChannelTest, KeptResultDestroyedUnansweredWarnsThen) {
+  std::unique_ptr<MethodResult<>> kept;
+  channel_.SetMethodCallHandler(
+      [&kept](const MethodCall<>&, std::unique_ptr<MethodResult<>> result) {
+        kept = std::move(result);
+      });
+  auto* handle = Deliver("m");
+  StderrCapture capture;
+  kept.reset();
+
+  EXPECT_EQ(capture.Lines(), Lines{kUnansweredLine});
+  EXPECT_EQ(engine_.ResponseCount(handle), 0u);
+}
+
 TEST_F(MethodChannelTest, NewHandlerReplacesTheOldAndAnEmptyOneRemovesIt) {
   Answer([](MethodResult<>& result) { result.Success(EncodableValue(1)); });
   Answer([](MethodResult<>& result) { result.Success(EncodableValue(2)); });
