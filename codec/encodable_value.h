@@ -5,19 +5,21 @@
 #include <any>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "codec/sorted_map.h"
+
 namespace flutter {
 
 class EncodableValue;
 
 using EncodableList = std::vector<EncodableValue>;
-using EncodableMap = std::map<EncodableValue, EncodableValue>;
+/// Sorted by the value ordering, unique keys; see SortedMap.
+using EncodableMap = SortedMap<EncodableValue, EncodableValue>;
 
 /// An application object of any copyable type, held type-erased so that codec
 /// extensions can carry it. Orders by the identity of the CustomValue itself.
