@@ -106,4 +106,8 @@ bool operator<(const EncodableValue& left, const EncodableValue& right) {
   return Compare(left, right) < 0;
 }
 
+bool operator==(const EncodableValue& left, const EncodableValue& right) {
+  return Compare(left, right) == 0;
+}
+
 }  // namespace flutter

@@ -121,10 +121,9 @@ class EncodableValue {
   Variant value_;
 };
 
-/// True when neither value orders before the other: the two are the same map key.
-inline bool operator==(const EncodableValue& left, const EncodableValue& right) {
-  return !(left < right) && !(right < left);
-}
+/// True when neither value orders before the other: the two are the same map
+/// key. One walk of both values, not the two that two less-thans would take.
+bool operator==(const EncodableValue& left, const EncodableValue& right);
 inline bool operator!=(const EncodableValue& left, const EncodableValue& right) {
   return !(left == right);
 }

@@ -37,14 +37,34 @@ class SortedMap {
     Normalize();
   }
 
-  /// Takes entries in any order: O(n) when they are strictly ascending,
-  /// otherwise one stable sort, keeping the first entry of each key.
-  static SortedMap FromEntries(Entries entries) {
-    SortedMap map;
-    map.entries_ = std::move(entries);
-    map.Normalize();
-    return map;
-  }
+  /// Collects entries one at a time, as a decoder reads them. Entries that
+  /// arrive in ascending key order are kept as they come, with one comparison
+  /// each; any other order costs one stable sort when the map is made. The
+  /// first entry of each key is kept.
+  class Builder {
+   public:
+    void reserve(size_type count) { entries_.reserve(count); }
+
+    void Add(Key&& key, Value&& value) {
+      if (!entries_.empty() && !(entries_.back().first < key)) {
+        // A repeat of the previous key, such as a run of one key, is dropped at once.
+        if (!(key < entries_.back().first)) return;
+        ascending_ = false;
+      }
+      entries_.emplace_back(std::move(key), std::move(value));
+    }
+
+    SortedMap Build() {
+      SortedMap map;
+      map.entries_ = std::move(entries_);
+      if (!ascending_) map.Sort();
+      return map;
+    }
+
+   private:
+    Entries entries_;
+    bool ascending_ = true;
+  };
 
   iterator begin() noexcept { return entries_.begin(); }
   const_iterator begin() const noexcept { return entries_.begin(); }
@@ -165,13 +185,17 @@ class SortedMap {
   }
 
   void Normalize() {
-    const size_type count = size();
-    size_type first_out_of_order = 1;
-    while (first_out_of_order < count &&
-           entries_[first_out_of_order - 1].first < entries_[first_out_of_order].first) {
-      ++first_out_of_order;
+    for (size_type i = 1; i < size(); ++i) {
+      if (!(entries_[i - 1].first < entries_[i].first)) {
+        Sort();
+        return;
+      }
     }
-    if (first_out_of_order >= count) return;
+  }
+
+  // A stable sort that keeps the first entry of each key.
+  void Sort() {
+    const size_type count = size();
     // Sorts positions rather than entries, so that each entry moves once.
     std::vector<size_type> order(count);
     for (size_type i = 0; i < count; ++i) order[i] = i;

@@ -316,34 +316,32 @@ std::vector<uint8_t> MapMessage(const std::vector<int32_t>& keys) {
   return bytes;
 }
 
+// The int32 keys and values of a decoded map, in iteration order.
+std::vector<std::pair<int32_t, int32_t>> Entries(const EncodableValue& map) {
+  std::vector<std::pair<int32_t, int32_t>> entries;
+  for (const auto& [key, value] : map.Get<EncodableMap>()) {
+    entries.emplace_back(key.Get<int32_t>(), value.Get<int32_t>());
+  }
+  return entries;
+}
+
 TEST(StandardCodecSerializerMaps, EntriesInAnyOrderDecodeSortedWithTheFirstOfEachKey) {
   constexpr int32_t kCount = 1000000;
   std::vector<int32_t> keys(kCount);
   std::iota(keys.rbegin(), keys.rend(), 0);
-  const EncodableMap reversed = Decode(MapMessage(keys)).Get<EncodableMap>();
-  ASSERT_EQ(reversed.size(), static_cast<size_t>(kCount));
-  int32_t expected_key = 0;
-  for (const auto& [key, position] : reversed) {
-    ASSERT_EQ(key, EncodableValue(expected_key));
-    ASSERT_EQ(position, EncodableValue(kCount - 1 - expected_key++));
-  }
+  std::vector<std::pair<int32_t, int32_t>> expected;
+  for (int32_t key = 0; key < kCount; ++key) expected.emplace_back(key, kCount - 1 - key);
+  EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
 
   // Every key twice, shuffled: the first position of each key is kept.
   for (int32_t i = 0; i < kCount; ++i) keys[i] = i / 2;
   std::shuffle(keys.begin(), keys.end(), std::mt19937(7));
-  const EncodableMap shuffled = Decode(MapMessage(keys)).Get<EncodableMap>();
-  ASSERT_EQ(shuffled.size(), static_cast<size_t>(kCount / 2));
-  std::vector<int32_t> first_position(kCount / 2, -1);
-  for (int32_t i = kCount - 1; i >= 0; --i) first_position[keys[i]] = i;
-  int32_t key = 0;
-  for (const auto& entry : shuffled) {
-    ASSERT_EQ(entry.first, EncodableValue(key));
-    ASSERT_EQ(entry.second, EncodableValue(first_position[key++]));
-  }
+  expected.assign(kCount / 2, {0, -1});
+  for (int32_t i = kCount - 1; i >= 0; --i) expected[keys[i]] = {keys[i], i};
+  EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
 
-  const EncodableMap same_key =
-      Decode(MapMessage(std::vector<int32_t>(kCount, 7))).Get<EncodableMap>();
-  EXPECT_EQ(same_key, (EncodableMap{{EncodableValue(7), EncodableValue(0)}}));
+  EXPECT_EQ(Decode(MapMessage(std::vector<int32_t>(kCount, 7))),
+            EncodableValue(EncodableMap{{EncodableValue(7), EncodableValue(0)}}));
 }
 
 TEST(StandardCodecSerializerNesting, DeepMessagesDecodeWithoutExhaustingTheStack) {
