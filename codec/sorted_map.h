@@ -15,7 +15,9 @@ namespace flutter {
 
 /// Key and Value may be incomplete where the map is named; Key needs a
 /// less-than where members are used. Keys must not be changed through
-/// iterators: that would break the order lookups rely on.
+/// iterators: that would break the order lookups rely on. Unlike a node-based
+/// map, inserting or erasing an entry invalidates iterators and references to
+/// the entries after it, as in a vector.
 template <typename Key, typename Value>
 class SortedMap {
  public:

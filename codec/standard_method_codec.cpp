@@ -18,17 +18,24 @@ struct CodecRegistry {
   std::map<const StandardCodecSerializer*, const StandardMethodCodec*> codecs;
 };
 
-}  // namespace
-
-const StandardMethodCodec& StandardMethodCodec::GetInstance(
-    const StandardCodecSerializer* serializer) {
-  if (serializer == nullptr) serializer = &StandardCodecSerializer::GetInstance();
+const StandardMethodCodec& RegisteredCodec(const StandardCodecSerializer* serializer) {
   // Never torn down, so codecs stay valid while the process exits.
   static CodecRegistry* const registry = new CodecRegistry();
   std::lock_guard<std::mutex> lock(registry->mutex);
   const StandardMethodCodec*& codec = registry->codecs[serializer];
   if (codec == nullptr) codec = new StandardMethodCodec(serializer);
   return *codec;
+}
+
+}  // namespace
+
+const StandardMethodCodec& StandardMethodCodec::GetInstance(
+    const StandardCodecSerializer* serializer) {
+  const StandardCodecSerializer* standard = &StandardCodecSerializer::GetInstance();
+  if (serializer != nullptr && serializer != standard) return RegisteredCodec(serializer);
+  // The codec most callers ask for, found once and then without the lock.
+  static const StandardMethodCodec& standard_codec = RegisteredCodec(standard);
+  return standard_codec;
 }
 
 std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCall(
