@@ -108,6 +108,10 @@ class VirtualWriter {
   ByteStreamWriter* stream() const { return stream_; }
   void WriteByte(uint8_t byte) { stream_->WriteByte(byte); }
   void WriteBytes(const uint8_t* source, size_t count) { stream_->WriteBytes(source, count); }
+  template <size_t kCount>
+  void WriteNumber(const uint8_t* bytes) {
+    stream_->WriteBytes(bytes, kCount);
+  }
   void PadToAlignment(uint8_t alignment) { stream_->PadToAlignment(alignment); }
 
  private:
@@ -116,19 +120,17 @@ class VirtualWriter {
 
 class BufferWriter {
  public:
-  static constexpr size_t kShortWrite = 8;
-
   explicit BufferWriter(ByteBufferStreamWriter* stream) : stream_(stream) {}
   ByteStreamWriter* stream() const { return stream_; }
   void WriteByte(uint8_t byte) { stream_->buffer()->push_back(byte); }
   void WriteBytes(const uint8_t* source, size_t count) {
-    // Numbers and short texts byte by byte: cheaper than a range insertion.
-    if (count <= kShortWrite) {
-      std::vector<uint8_t>& buffer = *stream_->buffer();
-      for (size_t i = 0; i < count; ++i) buffer.push_back(source[i]);
-      return;
-    }
     stream_->ByteBufferStreamWriter::WriteBytes(source, count);
+  }
+  // A few bytes of known count: appended one by one, cheaper than a range insertion.
+  template <size_t kCount>
+  void WriteNumber(const uint8_t* bytes) {
+    std::vector<uint8_t>& buffer = *stream_->buffer();
+    for (size_t i = 0; i < kCount; ++i) buffer.push_back(bytes[i]);
   }
   void PadToAlignment(uint8_t alignment) {
     stream_->ByteBufferStreamWriter::PadToAlignment(alignment);
@@ -143,7 +145,7 @@ template <typename Int, typename Writer>
 void WriteLittleEndian(Int value, Writer& writer) {
   uint8_t bytes[sizeof(Int)];
   std::memcpy(bytes, &value, sizeof(Int));
-  writer.WriteBytes(bytes, sizeof(Int));
+  writer.template WriteNumber<sizeof(Int)>(bytes);
 }
 
 // A missing number reads as 0: the bytes start zeroed and a failed read leaves them so.
