@@ -109,7 +109,8 @@ class ByteBufferStreamWriter : public ByteStreamWriter {
   std::vector<uint8_t>* buffer() const { return buffer_; }
 
  private:
-  static constexpr size_t kInitialCapacity = 128;
+  // Holds a call with a few arguments, or a list nested a hundred deep.
+  static constexpr size_t kInitialCapacity = 256;
 
   std::vector<uint8_t>* buffer_;
 };

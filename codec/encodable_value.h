@@ -114,16 +114,39 @@ class EncodableValue {
 
   const Variant& variant() const { return value_; }
 
-  /// The total ordering used for map keys; see encodable_value.cpp.
-  friend bool operator<(const EncodableValue& left, const EncodableValue& right);
-
  private:
   Variant value_;
 };
 
+/// Three-way comparison of two values holding the same alternative: negative
+/// when left orders first, positive when right does, 0 when neither does.
+int CompareSameAlternative(const EncodableValue& left, const EncodableValue& right);
+
+/// Byte-wise, then by length: the ordering of string contents.
+inline int CompareStringContents(const std::string& left, const std::string& right) {
+  const int order = left.compare(right);
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+/// The total ordering used for map keys; see encodable_value.cpp. Keys of
+/// different alternatives and string keys, the common case, are decided here
+/// without a call.
+inline bool operator<(const EncodableValue& left, const EncodableValue& right) {
+  if (left.index() != right.index()) return left.index() < right.index();
+  if (const std::string* text = left.GetIf<std::string>()) {
+    return CompareStringContents(*text, *right.GetIf<std::string>()) < 0;
+  }
+  return CompareSameAlternative(left, right) < 0;
+}
+
 /// True when neither value orders before the other: the two are the same map
 /// key. One walk of both values, not the two that two less-thans would take.
-bool operator==(const EncodableValue& left, const EncodableValue& right);
+inline bool operator==(const EncodableValue& left, const EncodableValue& right) {
+  if (left.index() != right.index()) return false;
+  if (const std::string* text = left.GetIf<std::string>())
+    return *text == *right.GetIf<std::string>();
+  return CompareSameAlternative(left, right) == 0;
+}
 inline bool operator!=(const EncodableValue& left, const EncodableValue& right) {
   return !(left == right);
 }

@@ -47,13 +47,22 @@ class SortedMap {
    public:
     void reserve(size_type count) { entries_.reserve(count); }
 
-    void Add(Key&& key, Value&& value) {
-      if (!entries_.empty() && !(entries_.back().first < key)) {
-        // A repeat of the previous key, such as a run of one key, is dropped at once.
-        if (!(key < entries_.back().first)) return;
+    /// Constructs the entry in place from its two sources, the key first, so
+    /// that a decoder's values land where they stay without a move.
+    template <typename KeySource, typename ValueSource>
+    void Emplace(KeySource&& key, ValueSource&& value) {
+      entries_.emplace_back(std::forward<KeySource>(key), std::forward<ValueSource>(value));
+      const size_type count = entries_.size();
+      if (count < 2) return;
+      const Key& previous = entries_[count - 2].first;
+      const Key& added = entries_[count - 1].first;
+      if (previous < added) return;
+      if (added < previous) {
         ascending_ = false;
+      } else {
+        // A repeat of the previous key, such as a run of one key, is dropped at once.
+        entries_.pop_back();
       }
-      entries_.emplace_back(std::move(key), std::move(value));
     }
 
     SortedMap Build() {

@@ -120,17 +120,17 @@ class VirtualWriter {
 
 class BufferWriter {
  public:
-  explicit BufferWriter(ByteBufferStreamWriter* stream) : stream_(stream) {}
+  explicit BufferWriter(ByteBufferStreamWriter* stream)
+      : stream_(stream), buffer_(stream->buffer()) {}
   ByteStreamWriter* stream() const { return stream_; }
-  void WriteByte(uint8_t byte) { stream_->buffer()->push_back(byte); }
+  void WriteByte(uint8_t byte) { buffer_->push_back(byte); }
   void WriteBytes(const uint8_t* source, size_t count) {
     stream_->ByteBufferStreamWriter::WriteBytes(source, count);
   }
   // A few bytes of known count: appended one by one, cheaper than a range insertion.
   template <size_t kCount>
   void WriteNumber(const uint8_t* bytes) {
-    std::vector<uint8_t>& buffer = *stream_->buffer();
-    for (size_t i = 0; i < kCount; ++i) buffer.push_back(bytes[i]);
+    for (size_t i = 0; i < kCount; ++i) buffer_->push_back(bytes[i]);
   }
   void PadToAlignment(uint8_t alignment) {
     stream_->ByteBufferStreamWriter::PadToAlignment(alignment);
@@ -138,6 +138,7 @@ class BufferWriter {
 
  private:
   ByteBufferStreamWriter* stream_;
+  std::vector<uint8_t>* buffer_;
 };
 
 // Numbers are copied in the host's byte order, which is the wire's.
@@ -304,6 +305,12 @@ class Decoder {
     return serializer_.ReadValueOfType(type, reader_.stream());
   }
 
+  // Converts to the next value read, for constructing it where it is stored.
+  struct NestedRead {
+    Decoder* decoder;
+    operator EncodableValue() const { return decoder->ReadNested(); }
+  };
+
   EncodableValue ReadList() {
     NestingLevel level(&depth_, !direct_);
     if (level.TooDeep()) {
@@ -333,9 +340,8 @@ class Decoder {
     entries.reserve(std::min(count, reader_.BytesRemaining() / 2));
     size_t missing = 0;
     for (size_t i = 0; i < count && !MissingBeyondLimit(reader_, &missing); ++i) {
-      EncodableValue key = ReadNested();
-      EncodableValue value = ReadNested();
-      entries.Add(std::move(key), std::move(value));
+      // Read in place, key before value, as the entry's members are built.
+      entries.Emplace(NestedRead{this}, NestedRead{this});
     }
     // Entries normally arrive in ascending key order and are taken as they
     // are; otherwise one stable sort keeps the first occurrence of each key.
@@ -350,14 +356,48 @@ class Decoder {
 
 // One write of a value and everything nested in it. Nested values go through
 // the serializer's virtual WriteValue unless it is the standard one.
-template <typename Writer>
+template <typename Writer, bool kDirect>
 class Encoder {
  public:
-  Encoder(const StandardCodecSerializer& serializer, Writer writer, bool direct)
-      : serializer_(serializer), writer_(writer), direct_(direct), depth_(nesting_depth) {}
+  Encoder(const StandardCodecSerializer& serializer, Writer writer)
+      : serializer_(serializer), writer_(writer), depth_(nesting_depth) {}
 
+  // A switch on the alternative rather than std::visit: the compiler inlines
+  // each case, so a level of nesting costs a jump and not an indirect call.
   void WriteValue(const EncodableValue& value) {
-    std::visit([this](const auto& content) { this->Write(content); }, value.variant());
+    const EncodableValue::Variant& content = value.variant();
+    switch (content.index()) {
+      case 0:
+        return Write(std::monostate());
+      case 1:
+        return Write(*std::get_if<1>(&content));
+      case 2:
+        return Write(*std::get_if<2>(&content));
+      case 3:
+        return Write(*std::get_if<3>(&content));
+      case 4:
+        return Write(*std::get_if<4>(&content));
+      case 5:
+        return Write(*std::get_if<5>(&content));
+      case 6:
+        return Write(*std::get_if<6>(&content));
+      case 7:
+        return Write(*std::get_if<7>(&content));
+      case 8:
+        return Write(*std::get_if<8>(&content));
+      case 9:
+        return Write(*std::get_if<9>(&content));
+      case 10:
+        return Write(*std::get_if<10>(&content));
+      case 11:
+        return Write(*std::get_if<11>(&content));
+      case 12:
+        return Write(*std::get_if<12>(&content));
+      case 13:
+        return Write(*std::get_if<13>(&content));
+      default:  // valueless after a failed assignment, as std::visit reports it
+        throw std::bad_variant_access();
+    }
   }
 
   // A value too long for the 32-bit size prefix is written as null, so that
@@ -365,8 +405,7 @@ class Encoder {
   template <typename Element>
   void WriteBlock(uint8_t type, const Element* elements, size_t count) {
     if (TooLarge(count)) return;
-    writer_.WriteByte(type);
-    WriteSizeTo(count, writer_);
+    WriteHeader(type, count);
     // Padded also when empty: readers always align after the size, so an
     // unpadded empty list would shift every value that follows it.
     if (sizeof(Element) > 1) writer_.PadToAlignment(sizeof(Element));
@@ -396,18 +435,16 @@ class Encoder {
   }
   void Write(const EncodableList& list) {
     if (TooLarge(list.size())) return;
-    NestingLevel level(&depth_, !direct_);
+    NestingLevel level(&depth_, !kDirect);
     if (TooDeep(level)) return;
-    writer_.WriteByte(kList);
-    WriteSizeTo(list.size(), writer_);
+    WriteHeader(kList, list.size());
     for (const EncodableValue& element : list) WriteNested(element);
   }
   void Write(const EncodableMap& map) {
     if (TooLarge(map.size())) return;
-    NestingLevel level(&depth_, !direct_);
+    NestingLevel level(&depth_, !kDirect);
     if (TooDeep(level)) return;
-    writer_.WriteByte(kMap);
-    WriteSizeTo(map.size(), writer_);
+    WriteHeader(kMap, map.size());
     for (const auto& [key, entry] : map) {
       WriteNested(key);
       WriteNested(entry);
@@ -418,6 +455,20 @@ class Encoder {
     WriteDiagnosticLine(
         "Unhandled custom type in StandardCodecSerializer::WriteValue. "
         "Custom types require codec extensions.");
+  }
+
+  // The type byte and the size. Into a buffer, a size below the escape values
+  // goes out with the type as one two-byte append.
+  void WriteHeader(uint8_t type, size_t size) {
+    if constexpr (std::is_same_v<Writer, BufferWriter>) {
+      if (size < kSizeIs16Bits) {
+        const uint8_t bytes[2] = {type, static_cast<uint8_t>(size)};
+        writer_.template WriteNumber<2>(bytes);
+        return;
+      }
+    }
+    writer_.WriteByte(type);
+    WriteSizeTo(size, writer_);
   }
 
   // A list or map that cannot be written leaves null in its place.
@@ -435,7 +486,7 @@ class Encoder {
   }
 
   void WriteNested(const EncodableValue& value) {
-    if (direct_) {
+    if constexpr (kDirect) {
       WriteValue(value);
     } else {
       serializer_.WriteValue(value, writer_.stream());
@@ -444,9 +495,18 @@ class Encoder {
 
   const StandardCodecSerializer& serializer_;
   Writer writer_;
-  bool direct_;
   int depth_;
 };
+
+template <typename Writer>
+void EncodeValue(const StandardCodecSerializer& serializer, bool direct, Writer writer,
+                 const EncodableValue& value) {
+  if (direct) {
+    Encoder<Writer, true>(serializer, writer).WriteValue(value);
+  } else {
+    Encoder<Writer, false>(serializer, writer).WriteValue(value);
+  }
+}
 
 }  // namespace
 
@@ -477,11 +537,11 @@ EncodableValue StandardCodecSerializer::ReadValueOfType(uint8_t type,
 void StandardCodecSerializer::WriteValue(const EncodableValue& value,
                                          ByteStreamWriter* stream) const {
   if (typeid(*stream) == typeid(ByteBufferStreamWriter)) {
-    BufferWriter writer(static_cast<ByteBufferStreamWriter*>(stream));
-    Encoder<BufferWriter>(*this, writer, IsStandard()).WriteValue(value);
+    EncodeValue(*this, IsStandard(), BufferWriter(static_cast<ByteBufferStreamWriter*>(stream)),
+                value);
     return;
   }
-  Encoder<VirtualWriter>(*this, VirtualWriter(stream), IsStandard()).WriteValue(value);
+  EncodeValue(*this, IsStandard(), VirtualWriter(stream), value);
 }
 
 void StandardCodecSerializer::WriteString(const std::string& text, ByteStreamWriter* stream) const {
@@ -489,9 +549,9 @@ void StandardCodecSerializer::WriteString(const std::string& text, ByteStreamWri
     WriteValue(EncodableValue(text), stream);
   } else if (typeid(*stream) == typeid(ByteBufferStreamWriter)) {
     BufferWriter writer(static_cast<ByteBufferStreamWriter*>(stream));
-    Encoder<BufferWriter>(*this, writer, true).WriteBlock(kString, text.data(), text.size());
+    Encoder<BufferWriter, true>(*this, writer).WriteBlock(kString, text.data(), text.size());
   } else {
-    Encoder<VirtualWriter>(*this, VirtualWriter(stream), true)
+    Encoder<VirtualWriter, true>(*this, VirtualWriter(stream))
         .WriteBlock(kString, text.data(), text.size());
   }
 }
