@@ -5,6 +5,7 @@
 #include <any>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -118,14 +119,28 @@ class EncodableValue {
   Variant value_;
 };
 
+/// Longest common part of two strings compared byte by byte without a call.
+inline constexpr size_t kInlineCompareLength = 16;
+
 /// Three-way comparison of two values holding the same alternative: negative
 /// when left orders first, positive when right does, 0 when neither does.
 int CompareSameAlternative(const EncodableValue& left, const EncodableValue& right);
 
-/// Byte-wise, then by length: the ordering of string contents.
+/// Byte-wise, then by length: the ordering of string contents. Short common
+/// parts, typical of map keys, are compared in place rather than by a call.
 inline int CompareStringContents(const std::string& left, const std::string& right) {
-  const int order = left.compare(right);
-  return order < 0 ? -1 : (order > 0 ? 1 : 0);
+  const size_t common = left.size() < right.size() ? left.size() : right.size();
+  if (common <= kInlineCompareLength) {
+    const auto* a = reinterpret_cast<const unsigned char*>(left.data());
+    const auto* b = reinterpret_cast<const unsigned char*>(right.data());
+    for (size_t i = 0; i < common; ++i) {
+      if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+  } else if (const int order = std::memcmp(left.data(), right.data(), common); order != 0) {
+    return order < 0 ? -1 : 1;
+  }
+  if (left.size() == right.size()) return 0;
+  return left.size() < right.size() ? -1 : 1;
 }
 
 /// The total ordering used for map keys; see encodable_value.cpp. Keys of

@@ -60,6 +60,10 @@ TEST(EncodableValueOrdering, StringsAndByteListsCompareUnsignedBytes) {
   EXPECT_TRUE(EncodableValue("ab") < EncodableValue("b"));
   EXPECT_TRUE(EncodableValue("z") < EncodableValue("\xC3"));
   EXPECT_TRUE(EncodableValue(std::string("a\0b", 3)) < EncodableValue(std::string("a\0c", 3)));
+  const std::string long_prefix(40, 'k');
+  EXPECT_TRUE(EncodableValue(long_prefix + "z") < EncodableValue(long_prefix + "\xC3"));
+  EXPECT_TRUE(EncodableValue(long_prefix) < EncodableValue(long_prefix + "a"));
+  EXPECT_FALSE(EncodableValue(long_prefix + "a") < EncodableValue(long_prefix));
   EXPECT_TRUE(EncodableValue(std::vector<uint8_t>{0x7A}) <
               EncodableValue(std::vector<uint8_t>{0xC3}));
   EXPECT_TRUE(EncodableValue(std::vector<int32_t>{-1}) < EncodableValue(std::vector<int32_t>{0}));
