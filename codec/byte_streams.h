@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace flutter {
@@ -34,15 +35,49 @@ class ByteStreamWriter {
   virtual void PadToAlignment(uint8_t alignment) = 0;
 };
 
-/// Reads from a buffer the caller owns and keeps alive; never allocates.
+/// Reads from a buffer the caller owns and keeps alive; never allocates. The
+/// operations are inline so that the codec's direct path for this stream
+/// compiles them into its loops.
 class ByteBufferStreamReader : public ByteStreamReader {
  public:
   ByteBufferStreamReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
 
-  uint8_t ReadByte() override;
-  void ReadBytes(uint8_t* destination, size_t count) override;
-  void SkipToAlignment(uint8_t alignment) override;
-  size_t BytesRemaining() const override;
+  uint8_t ReadByte() override {
+    if (position_ >= size_) {
+      ReportInvalidRead();
+      return 0;
+    }
+    return bytes_[position_++];
+  }
+  void ReadBytes(uint8_t* destination, size_t count) override {
+    if (count > BytesRemaining()) {
+      ReportInvalidRead();
+      return;
+    }
+    if (count == 0) return;
+    std::memcpy(destination, bytes_ + position_, count);
+    position_ += count;
+  }
+  void SkipToAlignment(uint8_t alignment) override {
+    if (alignment == 0) return;
+    const uint64_t remainder = position_ % alignment;
+    if (remainder != 0) position_ += alignment - remainder;
+  }
+  size_t BytesRemaining() const override {
+    return position_ >= size_ ? 0 : static_cast<size_t>(size_ - position_);
+  }
+
+  /// The next count bytes, now consumed; null, with nothing consumed and
+  /// nothing printed, when fewer remain or count is 0.
+  const uint8_t* TakeBytes(size_t count) {
+    if (count == 0 || count > BytesRemaining()) return nullptr;
+    const uint8_t* bytes = bytes_ + position_;
+    position_ += count;
+    return bytes;
+  }
+
+  /// Prints the invalid-read diagnostic line.
+  static void ReportInvalidRead();
 
  private:
   const uint8_t* bytes_;
@@ -60,12 +95,22 @@ class ByteBufferStreamWriter : public ByteStreamWriter {
     if (buffer_->capacity() < kInitialCapacity) buffer_->reserve(kInitialCapacity);
   }
 
-  void WriteByte(uint8_t byte) override;
-  void WriteBytes(const uint8_t* source, size_t count) override;
-  void PadToAlignment(uint8_t alignment) override;
+  void WriteByte(uint8_t byte) override { buffer_->push_back(byte); }
+  void WriteBytes(const uint8_t* source, size_t count) override {
+    if (count != 0) buffer_->insert(buffer_->end(), source, source + count);
+  }
+  void PadToAlignment(uint8_t alignment) override {
+    if (alignment == 0) return;
+    const size_t remainder = buffer_->size() % alignment;
+    if (remainder != 0) buffer_->resize(buffer_->size() + alignment - remainder, 0);
+  }
+
+  /// The vector written to; the codec's direct path appends to it in place.
+  std::vector<uint8_t>* buffer() const { return buffer_; }
 
  private:
-  static constexpr size_t kInitialCapacity = 128;
+  // Holds a call with a few arguments, or a list nested a hundred deep.
+  static constexpr size_t kInitialCapacity = 256;
 
   std::vector<uint8_t>* buffer_;
 };

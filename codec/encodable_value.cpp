@@ -7,7 +7,6 @@
 #include "codec/encodable_value.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 
 namespace flutter {
@@ -47,13 +46,6 @@ int CompareFloatLists(const std::vector<Float>& left, const std::vector<Float>& 
   return CompareSizes(left.size(), right.size());
 }
 
-int CompareStrings(const std::string& left, const std::string& right) {
-  const size_t common = std::min(left.size(), right.size());
-  const int order = common == 0 ? 0 : std::memcmp(left.data(), right.data(), common);
-  if (order != 0) return order;
-  return CompareSizes(left.size(), right.size());
-}
-
 int CompareMaps(const EncodableMap& left, const EncodableMap& right) {
   auto l = left.begin();
   auto r = right.begin();
@@ -73,7 +65,7 @@ struct CompareContent {
     if constexpr (std::is_same_v<T, std::monostate>) {
       return 0;
     } else if constexpr (std::is_same_v<T, std::string>) {
-      return CompareStrings(left, other);
+      return CompareStringContents(left, other);
     } else if constexpr (std::is_same_v<T, std::vector<double>> ||
                          std::is_same_v<T, std::vector<float>>) {
       return CompareFloatLists(left, other);
@@ -97,13 +89,13 @@ struct CompareContent {
 
 int Compare(const EncodableValue& left, const EncodableValue& right) {
   if (left.index() != right.index()) return CompareSizes(left.index(), right.index());
-  return std::visit(CompareContent{right.variant()}, left.variant());
+  return CompareSameAlternative(left, right);
 }
 
 }  // namespace
 
-bool operator<(const EncodableValue& left, const EncodableValue& right) {
-  return Compare(left, right) < 0;
+int CompareSameAlternative(const EncodableValue& left, const EncodableValue& right) {
+  return std::visit(CompareContent{right.variant()}, left.variant());
 }
 
 }  // namespace flutter

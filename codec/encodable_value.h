@@ -5,19 +5,22 @@
 #include <any>
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "codec/sorted_map.h"
+
 namespace flutter {
 
 class EncodableValue;
 
 using EncodableList = std::vector<EncodableValue>;
-using EncodableMap = std::map<EncodableValue, EncodableValue>;
+/// Sorted by the value ordering, unique keys; see SortedMap.
+using EncodableMap = SortedMap<EncodableValue, EncodableValue>;
 
 /// An application object of any copyable type, held type-erased so that codec
 /// extensions can carry it. Orders by the identity of the CustomValue itself.
@@ -112,16 +115,52 @@ class EncodableValue {
 
   const Variant& variant() const { return value_; }
 
-  /// The total ordering used for map keys; see encodable_value.cpp.
-  friend bool operator<(const EncodableValue& left, const EncodableValue& right);
-
  private:
   Variant value_;
 };
 
-/// True when neither value orders before the other: the two are the same map key.
+/// Longest common part of two strings compared byte by byte without a call.
+inline constexpr size_t kInlineCompareLength = 16;
+
+/// Three-way comparison of two values holding the same alternative: negative
+/// when left orders first, positive when right does, 0 when neither does.
+int CompareSameAlternative(const EncodableValue& left, const EncodableValue& right);
+
+/// Byte-wise, then by length: the ordering of string contents. Short common
+/// parts, typical of map keys, are compared in place rather than by a call.
+inline int CompareStringContents(const std::string& left, const std::string& right) {
+  const size_t common = left.size() < right.size() ? left.size() : right.size();
+  if (common <= kInlineCompareLength) {
+    const auto* a = reinterpret_cast<const unsigned char*>(left.data());
+    const auto* b = reinterpret_cast<const unsigned char*>(right.data());
+    for (size_t i = 0; i < common; ++i) {
+      if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+    }
+  } else if (const int order = std::memcmp(left.data(), right.data(), common); order != 0) {
+    return order < 0 ? -1 : 1;
+  }
+  if (left.size() == right.size()) return 0;
+  return left.size() < right.size() ? -1 : 1;
+}
+
+/// The total ordering used for map keys; see encodable_value.cpp. Keys of
+/// different alternatives and string keys, the common case, are decided here
+/// without a call.
+inline bool operator<(const EncodableValue& left, const EncodableValue& right) {
+  if (left.index() != right.index()) return left.index() < right.index();
+  if (const std::string* text = left.GetIf<std::string>()) {
+    return CompareStringContents(*text, *right.GetIf<std::string>()) < 0;
+  }
+  return CompareSameAlternative(left, right) < 0;
+}
+
+/// True when neither value orders before the other: the two are the same map
+/// key. One walk of both values, not the two that two less-thans would take.
 inline bool operator==(const EncodableValue& left, const EncodableValue& right) {
-  return !(left < right) && !(right < left);
+  if (left.index() != right.index()) return false;
+  if (const std::string* text = left.GetIf<std::string>())
+    return *text == *right.GetIf<std::string>();
+  return CompareSameAlternative(left, right) == 0;
 }
 inline bool operator!=(const EncodableValue& left, const EncodableValue& right) {
   return !(left == right);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "codec/encodable_value.h"
-#include "wrapper/method_call.h"
-#include "wrapper/method_result.h"
+#include "codec/method_call.h"
+#include "codec/method_result.h"
 
 namespace flutter {
 

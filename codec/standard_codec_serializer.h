@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "codec/byte_streams.h"
 #include "codec/encodable_value.h"
@@ -47,14 +48,21 @@ class StandardCodecSerializer {
   /// Reads a type byte and then the value through ReadValueOfType.
   EncodableValue ReadValue(ByteStreamReader* stream) const;
 
+  /// Writes text as a string value: the bytes WriteValue writes for it, without
+  /// first copying it into a value unless a derived serializer's WriteValue has
+  /// to see one.
+  void WriteString(const std::string& text, ByteStreamWriter* stream) const;
+
  protected:
   /// REQUIRES: size <= kMaxEncodableSize.
   void WriteSize(size_t size, ByteStreamWriter* stream) const;
   size_t ReadSize(ByteStreamReader* stream) const;
 
  private:
-  EncodableValue ReadList(ByteStreamReader* stream) const;
-  EncodableValue ReadMap(ByteStreamReader* stream) const;
+  /// True when WriteValue and ReadValueOfType are this class's own, so that
+  /// nested values may be handled by direct calls: nothing could tell them from
+  /// the virtual ones.
+  bool IsStandard() const;
 };
 
 }  // namespace flutter

@@ -18,11 +18,7 @@ struct CodecRegistry {
   std::map<const StandardCodecSerializer*, const StandardMethodCodec*> codecs;
 };
 
-}  // namespace
-
-const StandardMethodCodec& StandardMethodCodec::GetInstance(
-    const StandardCodecSerializer* serializer) {
-  if (serializer == nullptr) serializer = &StandardCodecSerializer::GetInstance();
+const StandardMethodCodec& RegisteredCodec(const StandardCodecSerializer* serializer) {
   // Never torn down, so codecs stay valid while the process exits.
   static CodecRegistry* const registry = new CodecRegistry();
   std::lock_guard<std::mutex> lock(registry->mutex);
@@ -31,26 +27,40 @@ const StandardMethodCodec& StandardMethodCodec::GetInstance(
   return *codec;
 }
 
+}  // namespace
+
+const StandardMethodCodec& StandardMethodCodec::GetInstance(
+    const StandardCodecSerializer* serializer) {
+  const StandardCodecSerializer* standard = &StandardCodecSerializer::GetInstance();
+  if (serializer != nullptr && serializer != standard) return RegisteredCodec(serializer);
+  // The codec most callers ask for, found once and then without the lock.
+  static const StandardMethodCodec& standard_codec = RegisteredCodec(standard);
+  return standard_codec;
+}
+
 std::unique_ptr<MethodCall<EncodableValue>> StandardMethodCodec::DecodeMethodCall(
     const uint8_t* message, size_t message_size) const {
   ByteBufferStreamReader stream(message, message_size);
   EncodableValue name = serializer_->ReadValue(&stream);
-  const std::string* method_name = name.GetIf<std::string>();
+  std::string* method_name = name.GetIf<std::string>();
   if (method_name == nullptr) {
     WriteDiagnosticLine("Invalid method call; method name is not a string.");
     return nullptr;
   }
   auto arguments = std::make_unique<EncodableValue>(serializer_->ReadValue(&stream));
-  return std::make_unique<MethodCall<EncodableValue>>(*method_name, std::move(arguments));
+  return std::make_unique<MethodCall<EncodableValue>>(std::move(*method_name),
+                                                      std::move(arguments));
 }
 
 std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeMethodCall(
     const MethodCall<EncodableValue>& method_call) const {
   auto message = std::make_unique<std::vector<uint8_t>>();
   ByteBufferStreamWriter stream(message.get());
-  serializer_->WriteValue(EncodableValue(method_call.MethodName()), &stream);
+  serializer_->WriteString(method_call.MethodName(), &stream);
   const EncodableValue* arguments = method_call.Arguments();
-  serializer_->WriteValue(arguments != nullptr ? *arguments : EncodableValue(), &stream);
+  // A named null keeps the choice a reference: a temporary would copy arguments.
+  const EncodableValue none;
+  serializer_->WriteValue(arguments != nullptr ? *arguments : none, &stream);
   return message;
 }
 
@@ -59,7 +69,8 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeSuccessEnvelope
   auto envelope = std::make_unique<std::vector<uint8_t>>();
   ByteBufferStreamWriter stream(envelope.get());
   stream.WriteByte(kSuccessEnvelope);
-  serializer_->WriteValue(result != nullptr ? *result : EncodableValue(), &stream);
+  const EncodableValue none;
+  serializer_->WriteValue(result != nullptr ? *result : none, &stream);
   return envelope;
 }
 
@@ -69,11 +80,15 @@ std::unique_ptr<std::vector<uint8_t>> StandardMethodCodec::EncodeErrorEnvelope(
   auto envelope = std::make_unique<std::vector<uint8_t>>();
   ByteBufferStreamWriter stream(envelope.get());
   stream.WriteByte(kErrorEnvelope);
-  serializer_->WriteValue(EncodableValue(error_code), &stream);
+  const EncodableValue none;
+  serializer_->WriteString(error_code, &stream);
   // An empty message travels as null, not as an empty string.
-  serializer_->WriteValue(error_message.empty() ? EncodableValue() : EncodableValue(error_message),
-                          &stream);
-  serializer_->WriteValue(error_details != nullptr ? *error_details : EncodableValue(), &stream);
+  if (error_message.empty()) {
+    serializer_->WriteValue(none, &stream);
+  } else {
+    serializer_->WriteString(error_message, &stream);
+  }
+  serializer_->WriteValue(error_details != nullptr ? *error_details : none, &stream);
   return envelope;
 }
 

@@ -49,6 +49,11 @@ bool SameAnswer(const Answer& left, const Answer& right) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz_support::InstallDiagnosticCheck();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const flutter::StandardMethodCodec& codec = flutter::StandardMethodCodec::GetInstance();
   CollectingResult result;

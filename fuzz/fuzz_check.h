@@ -3,6 +3,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "codec/diagnostic.h"
 
 #define FUZZ_CHECK(condition)                                                             \
   do {                                                                                    \
@@ -11,3 +14,16 @@
       std::abort();                                                                       \
     }                                                                                     \
   } while (false)
+
+namespace fuzz_support {
+
+/// Malformed input is the fuzzers' daily bread: its diagnostic lines are
+/// checked to be single non-empty lines rather than written, which would cost
+/// far more than the decoding itself.
+inline void InstallDiagnosticCheck() {
+  flutter::SetDiagnosticSink([](std::string_view line) {
+    FUZZ_CHECK(!line.empty() && line.find('\n') == std::string_view::npos);
+  });
+}
+
+}  // namespace fuzz_support

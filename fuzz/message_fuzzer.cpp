@@ -27,6 +27,11 @@ std::vector<uint8_t> Encode(const flutter::EncodableValue& value) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz_support::InstallDiagnosticCheck();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const flutter::EncodableValue value = Decode(data, size);
   const std::vector<uint8_t> encoded = Encode(value);

@@ -6,6 +6,11 @@
 #include "codec/standard_method_codec.h"
 #include "fuzz/fuzz_check.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz_support::InstallDiagnosticCheck();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const flutter::StandardMethodCodec& codec = flutter::StandardMethodCodec::GetInstance();
   const auto call = codec.DecodeMethodCall(data, size);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "codec/encodable_value.h"
-#include "wrapper/method_call.h"
+#include "codec/method_call.h"
 
 namespace quorvane {
 

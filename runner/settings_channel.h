@@ -3,9 +3,9 @@
 #pragma once
 
 #include "codec/encodable_value.h"
+#include "codec/method_call.h"
+#include "codec/method_result.h"
 #include "runner/settings_store_interface.h"
-#include "wrapper/method_call.h"
-#include "wrapper/method_result.h"
 
 namespace quorvane {
 

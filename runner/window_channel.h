@@ -3,8 +3,8 @@
 #pragma once
 
 #include "codec/encodable_value.h"
-#include "wrapper/method_call.h"
-#include "wrapper/method_result.h"
+#include "codec/method_call.h"
+#include "codec/method_result.h"
 
 namespace quorvane {
 

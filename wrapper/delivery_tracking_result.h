@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "wrapper/method_result.h"
+#include "codec/method_result.h"
 
 namespace flutter {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "codec/method_codec.h"
+#include "codec/method_result.h"
 #include "wrapper/binary_messenger.h"
-#include "wrapper/method_result.h"
 
 namespace flutter {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "codec/diagnostic.h"
+#include "codec/method_call.h"
 #include "codec/method_codec.h"
+#include "codec/method_result.h"
 #include "wrapper/binary_messenger.h"
 #include "wrapper/delivery_tracking_result.h"
 #include "wrapper/engine_method_result.h"
-#include "wrapper/method_call.h"
-#include "wrapper/method_result.h"
 
 namespace flutter {
 

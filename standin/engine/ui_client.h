@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/method_call.h"
 #include "standin/engine/event_log.h"
-#include "wrapper/method_call.h"
 
 namespace standin {
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <variant>
 
@@ -59,6 +60,10 @@ TEST(EncodableValueOrdering, StringsAndByteListsCompareUnsignedBytes) {
   EXPECT_TRUE(EncodableValue("ab") < EncodableValue("b"));
   EXPECT_TRUE(EncodableValue("z") < EncodableValue("\xC3"));
   EXPECT_TRUE(EncodableValue(std::string("a\0b", 3)) < EncodableValue(std::string("a\0c", 3)));
+  const std::string long_prefix(40, 'k');
+  EXPECT_TRUE(EncodableValue(long_prefix + "z") < EncodableValue(long_prefix + "\xC3"));
+  EXPECT_TRUE(EncodableValue(long_prefix) < EncodableValue(long_prefix + "a"));
+  EXPECT_FALSE(EncodableValue(long_prefix + "a") < EncodableValue(long_prefix));
   EXPECT_TRUE(EncodableValue(std::vector<uint8_t>{0x7A}) <
               EncodableValue(std::vector<uint8_t>{0xC3}));
   EXPECT_TRUE(EncodableValue(std::vector<int32_t>{-1}) < EncodableValue(std::vector<int32_t>{0}));
@@ -143,6 +148,28 @@ TEST(EncodableMap, InsertingAPresentKeyKeepsTheFirstValue) {
   EXPECT_EQ(map.find(EncodableValue(int64_t{1})), map.end());
   map.emplace(EncodableValue(std::vector<double>{1.0, kNaN, 0.0}), EncodableValue(1));
   EXPECT_NE(map.find(EncodableValue(std::vector<double>{1.0, kNaN, 5.0})), map.end());
+}
+
+TEST(EncodableMap, KeepsItsKeysSortedThroughEveryOperation) {
+  EncodableMap map{{EncodableValue("b"), EncodableValue(2)},
+                   {EncodableValue("a"), EncodableValue(1)},
+                   {EncodableValue("b"), EncodableValue(3)}};
+  EXPECT_EQ(map, (EncodableMap{{EncodableValue("a"), EncodableValue(1)},
+                               {EncodableValue("b"), EncodableValue(2)}}));
+  map[EncodableValue("ab")] = EncodableValue(4);
+  map[EncodableValue("b")] = EncodableValue(5);
+  EXPECT_EQ(map.at(EncodableValue("ab")), EncodableValue(4));
+  EXPECT_THROW(map.at(EncodableValue("c")), std::out_of_range);
+  EXPECT_EQ(map.count(EncodableValue("b")), 1u);
+  EXPECT_EQ(map.erase(EncodableValue("a")), 1u);
+  EXPECT_EQ(map.erase(EncodableValue("a")), 0u);
+  map.insert({EncodableValue(int32_t{9}), EncodableValue()});
+  EXPECT_EQ(map, (EncodableMap{{EncodableValue(int32_t{9}), EncodableValue()},
+                               {EncodableValue("ab"), EncodableValue(4)},
+                               {EncodableValue("b"), EncodableValue(5)}}));
+  map.erase(map.find(EncodableValue("ab")));
+  EXPECT_EQ(map.size(), 2u);
+  EXPECT_EQ(map.begin()->first, EncodableValue(int32_t{9}));
 }
 
 }  // namespace

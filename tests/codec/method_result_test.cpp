@@ -1,4 +1,4 @@
-#include "wrapper/method_result.h"
+#include "codec/method_result.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <random>
 #include <string>
 
 #include "tests/support/byte_helpers.h"
@@ -115,9 +118,9 @@ TEST(StandardCodecSerializer, DecodesTheFormatsExamples) {
   EXPECT_EQ(Decode(Bytes("03 FE FF FF FF")), EncodableValue(int32_t{-2}));
 }
 
-TEST(StandardCodecSerializer, RoundTripsEveryAlternative) {
+EncodableValue EveryAlternative() {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const EncodableValue value(EncodableList{
+  return EncodableValue(EncodableList{
       EncodableValue(), EncodableValue(true), EncodableValue(false),
       EncodableValue(std::numeric_limits<int32_t>::min()),
       EncodableValue(std::numeric_limits<int64_t>::max()), EncodableValue(-0.25),
@@ -126,9 +129,114 @@ TEST(StandardCodecSerializer, RoundTripsEveryAlternative) {
       EncodableValue(std::vector<double>{nan, 1e300}), EncodableValue(std::vector<float>{0.5f}),
       EncodableValue(EncodableMap{{EncodableValue(int64_t{1}), EncodableValue(EncodableList{})},
                                   {EncodableValue(int32_t{1}), EncodableValue("x")}})});
+}
+
+TEST(StandardCodecSerializer, RoundTripsEveryAlternative) {
+  const EncodableValue value = EveryAlternative();
   const EncodableValue decoded = Decode(Encode(value));
   EXPECT_EQ(decoded, value);
   EXPECT_TRUE(std::isnan(decoded.Get<EncodableList>()[10].Get<std::vector<double>>()[0]));
+}
+
+// Streams of a type derived from the buffer-backed ones, counting single bytes.
+class CountingWriter : public ByteBufferStreamWriter {
+ public:
+  using ByteBufferStreamWriter::ByteBufferStreamWriter;
+  void WriteByte(uint8_t byte) override {
+    ++bytes;
+    ByteBufferStreamWriter::WriteByte(byte);
+  }
+  int bytes = 0;
+};
+class CountingReader : public ByteBufferStreamReader {
+ public:
+  using ByteBufferStreamReader::ByteBufferStreamReader;
+  uint8_t ReadByte() override {
+    ++bytes;
+    return ByteBufferStreamReader::ReadByte();
+  }
+  int bytes = 0;
+};
+
+TEST(StandardCodecSerializer, OtherStreamsAreUsedThroughTheirOwnOperations) {
+  const EncodableValue value = EveryAlternative();
+  std::vector<uint8_t> bytes;
+  CountingWriter writer(&bytes);
+  StandardCodecSerializer::GetInstance().WriteValue(value, &writer);
+  EXPECT_EQ(bytes, Encode(value));
+  EXPECT_GT(writer.bytes, 13);
+
+  CountingReader reader(bytes.data(), bytes.size());
+  EXPECT_EQ(StandardCodecSerializer::GetInstance().ReadValue(&reader), value);
+  EXPECT_GT(reader.bytes, 13);
+
+  // Truncated input: the same values and the same diagnostic lines either way.
+  for (const char* hex : {"0C 04 03 01 09 02 00", "0D 03 07 09 61", "0B 02 00 00"}) {
+    StderrCapture direct;
+    const EncodableValue expected = Decode(Bytes(hex));
+    const std::vector<std::string> expected_lines = direct.Lines();
+    StderrCapture counted;
+    const std::vector<uint8_t> truncated = Bytes(hex);
+    CountingReader counting(truncated.data(), truncated.size());
+    EXPECT_EQ(StandardCodecSerializer::GetInstance().ReadValue(&counting), expected) << hex;
+    EXPECT_EQ(counted.Lines(), expected_lines) << hex;
+  }
+}
+
+// Carries a Point, held in a CustomValue, as type byte 128 with one byte of content.
+struct Point {
+  uint8_t x;
+};
+class PointSerializer : public StandardCodecSerializer {
+ public:
+  void WriteValue(const EncodableValue& value, ByteStreamWriter* stream) const override {
+    ++written;
+    const auto* custom = value.GetIf<CustomValue>();
+    if (const Point* point = custom != nullptr ? custom->GetIf<Point>() : nullptr) {
+      stream->WriteByte(128);
+      stream->WriteByte(point->x);
+      return;
+    }
+    StandardCodecSerializer::WriteValue(value, stream);
+  }
+  EncodableValue ReadValueOfType(uint8_t type, ByteStreamReader* stream) const override {
+    ++read;
+    if (type == 128) return EncodableValue(CustomValue(Point{stream->ReadByte()}));
+    return StandardCodecSerializer::ReadValueOfType(type, stream);
+  }
+  mutable int written = 0;
+  mutable int read = 0;
+};
+
+TEST(StandardCodecSerializerExtension, ADerivedSerializerSeesEveryNestedValue) {
+  const PointSerializer serializer;
+  const EncodableValue value(
+      EncodableList{EncodableValue(EncodableMap{{EncodableValue("p"), CustomValue(Point{5})}}),
+                    CustomValue(Point{6})});
+  std::vector<uint8_t> bytes;
+  ByteBufferStreamWriter writer(&bytes);
+  serializer.WriteValue(value, &writer);
+  EXPECT_EQ(bytes, Bytes("0C 02 0D 01 07 01 70 80 05 80 06"));
+  EXPECT_EQ(serializer.written, 5);
+
+  ByteBufferStreamReader reader(bytes.data(), bytes.size());
+  const EncodableValue decoded = serializer.ReadValue(&reader);
+  EXPECT_EQ(serializer.read, 5);
+  const EncodableList& list = decoded.Get<EncodableList>();
+  ASSERT_EQ(list.size(), 2u);
+  const EncodableValue& nested = list[0].Get<EncodableMap>().at(EncodableValue("p"));
+  EXPECT_EQ(nested.Get<CustomValue>().GetIf<Point>()->x, 5);
+  EXPECT_EQ(list[1].Get<CustomValue>().GetIf<Point>()->x, 6);
+
+  // The nesting limit holds across the derived serializer's own calls.
+  std::vector<uint8_t> deep;
+  for (int i = 0; i < 1000; ++i) deep.insert(deep.end(), {0x0C, 0x01});
+  StderrCapture stderr_capture;
+  ByteBufferStreamReader deep_reader(deep.data(), deep.size());
+  EXPECT_EQ(serializer.ReadValue(&deep_reader), Decode(deep));
+  EXPECT_EQ(
+      stderr_capture.Lines(),
+      std::vector<std::string>(2, "Nesting too deep in StandardCodecSerializer::ReadValueOfType"));
 }
 
 TEST(StandardCodecSerializerDiagnostics, UnknownTypeGivesNull) {
@@ -188,6 +296,52 @@ TEST(StandardCodecSerializerTruncation, AnnouncedSizesReserveNoMemoryBeyondTheBu
   EXPECT_EQ(list.Get<EncodableList>().size(), 1 + StandardCodecSerializer::kMaxMissingContent);
   EXPECT_EQ(list.Get<EncodableList>()[0], EncodableValue(true));
   EXPECT_EQ(more.Lines().size(), StandardCodecSerializer::kMaxMissingContent);
+}
+
+// A map message with one entry per key, in the given order: the int32 key,
+// then the entry's position as an int32 value.
+std::vector<uint8_t> MapMessage(const std::vector<int32_t>& keys) {
+  std::vector<uint8_t> bytes = {0x0D, 0xFF};
+  const auto append = [&bytes](uint32_t number) {
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes.push_back(static_cast<uint8_t>(number >> shift));
+  };
+  append(static_cast<uint32_t>(keys.size()));
+  for (size_t i = 0; i < keys.size(); ++i) {
+    bytes.push_back(0x03);
+    append(static_cast<uint32_t>(keys[i]));
+    bytes.push_back(0x03);
+    append(static_cast<uint32_t>(i));
+  }
+  return bytes;
+}
+
+// The int32 keys and values of a decoded map, in iteration order.
+std::vector<std::pair<int32_t, int32_t>> Entries(const EncodableValue& map) {
+  std::vector<std::pair<int32_t, int32_t>> entries;
+  for (const auto& [key, value] : map.Get<EncodableMap>()) {
+    entries.emplace_back(key.Get<int32_t>(), value.Get<int32_t>());
+  }
+  return entries;
+}
+
+TEST(StandardCodecSerializerMaps, EntriesInAnyOrderDecodeSortedWithTheFirstOfEachKey) {
+  constexpr int32_t kCount = 1000000;
+  std::vector<int32_t> keys(kCount);
+  std::iota(keys.rbegin(), keys.rend(), 0);
+  std::vector<std::pair<int32_t, int32_t>> expected;
+  for (int32_t key = 0; key < kCount; ++key) expected.emplace_back(key, kCount - 1 - key);
+  EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
+
+  // Every key twice, shuffled: the first position of each key is kept.
+  for (int32_t i = 0; i < kCount; ++i) keys[i] = i / 2;
+  std::shuffle(keys.begin(), keys.end(), std::mt19937(7));
+  expected.assign(kCount / 2, {0, -1});
+  for (int32_t i = kCount - 1; i >= 0; --i) expected[keys[i]] = {keys[i], i};
+  EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
+
+  EXPECT_EQ(Decode(MapMessage(std::vector<int32_t>(kCount, 7))),
+            EncodableValue(EncodableMap{{EncodableValue(7), EncodableValue(0)}}));
 }
 
 TEST(StandardCodecSerializerNesting, DeepMessagesDecodeWithoutExhaustingTheStack) {

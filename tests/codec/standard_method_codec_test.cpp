@@ -140,5 +140,25 @@ TEST(StandardMethodCodec, SharesOneCodecPerSerializer) {
   EXPECT_EQ(&StandardMethodCodec::GetInstance(&extended), &extended_codec);
 }
 
+TEST(StandardMethodCodec, ADerivedSerializerWritesTheNameAndEveryValue) {
+  class RecordingSerializer : public StandardCodecSerializer {
+   public:
+    void WriteValue(const EncodableValue& value, ByteStreamWriter* stream) const override {
+      written.push_back(value.index());
+      StandardCodecSerializer::WriteValue(value, stream);
+    }
+    mutable std::vector<size_t> written;
+  };
+  static const RecordingSerializer recording;
+  const StandardMethodCodec& codec = StandardMethodCodec::GetInstance(&recording);
+  const auto call = codec.EncodeMethodCall(
+      MethodCall<>("m", std::make_unique<EncodableValue>(EncodableList{EncodableValue(1)})));
+  EXPECT_EQ(*call, *Codec().EncodeMethodCall(MethodCall<>(
+                       "m", std::make_unique<EncodableValue>(EncodableList{EncodableValue(1)}))));
+  codec.EncodeErrorEnvelope("code", "message");
+  // string, list, int32; then string, string, null.
+  EXPECT_EQ(recording.written, (std::vector<size_t>{5, 10, 2, 5, 5, 0}));
+}
+
 }  // namespace
 }  // namespace flutter

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codec/encodable_value.h"
-#include "wrapper/method_result.h"
+#include "codec/method_result.h"
 
 namespace testing_support {
 
