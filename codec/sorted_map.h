@@ -138,7 +138,6 @@ class SortedMap {
   std::pair<iterator, bool> try_emplace(K&& key, Args&&... args) {
     const size_type index = LowerBoundIndex(key);
     if (index != size() && !(key < entries_[index].first)) return {begin() + index, false};
-    CheckRoom();
     const auto place = entries_.emplace(begin() + index, std::piecewise_construct,
                                         std::forward_as_tuple(std::forward<K>(key)),
                                         std::forward_as_tuple(std::forward<Args>(args)...));
@@ -181,18 +180,12 @@ class SortedMap {
   std::pair<iterator, bool> Place(value_type&& entry) {
     // Entries added in ascending order go to the end without a search.
     if (empty() || entries_.back().first < entry.first) {
-      CheckRoom();
       entries_.push_back(std::move(entry));
       return {end() - 1, true};
     }
     const size_type index = LowerBoundIndex(entry.first);
     if (!(entry.first < entries_[index].first)) return {begin() + index, false};
-    CheckRoom();
     return {entries_.insert(begin() + index, std::move(entry)), true};
-  }
-
-  void CheckRoom() const {
-    if (size() == max_size()) throw std::length_error("map/set too long");
   }
 
   void Normalize() {
