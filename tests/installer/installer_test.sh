@@ -468,6 +468,27 @@ SCRIPT
   mkdir -p "$local_data/logs"
   echo "host log" >"$local_data/logs/host.log"
 
+  # The host on another desktop, as in another user's session: no window
+  # search finds it, and removal stops before anything changes.
+  local before
+  before="$(fingerprint "$dir")"
+  echo '{"end": true}' >"$work/uninstall/idle.jsonl"
+  rm -f "$events"
+  STANDIN_SCRIPT="$(to_windows_path "$work/uninstall/idle.jsonl")" \
+    STANDIN_LOG="$(to_windows_path "$events")" \
+    win explorer /desktop=Other,800x600 "$windows_dir\\quorvane_ai.exe" >/dev/null 2>&1 &
+  for _ in $(seq 300); do
+    grep -q '"event":"frame"' "$events" 2>/dev/null && break
+    sleep 0.1
+  done
+  check "the host on the other desktop is not seen from here" is "$(host_image)" none ||
+    { wineserver -k; return 1; }
+  code=0
+  run_line "$(uninstall_line "$windows_dir" /S)" || code=$?
+  wineserver -k
+  check "removal while it runs there ends with 2 (got $code)" is "$code" 2 || return 1
+  check "and changes nothing" is "$(fingerprint "$dir")" "$before" || return 1
+
   # Cancelled interactively: the registered command returns 1. (The commands
   # are built here: reg.exe cannot print the folder's name.)
   start_hidden_host "$windows_dir\\quorvane_ai.exe"
