@@ -404,8 +404,10 @@ SectionEnd
 Section "${PRODUCT_NAME}" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
-  ; What the installed version installed goes, also what this one no longer ships.
+  ; What the installed version installed goes, also what this one no longer
+  ; ships. Every file is created afresh, so it inherits the folder's list.
   Call RemoveInstalledFiles
+  Delete "$INSTDIR\${UNINSTALLER}"
   !insertmacro ForEachBundleFolder InstallFolder
   !insertmacro ForEachBundleFile InstallFile
   !insertmacro WriteManifest
