@@ -9,8 +9,22 @@
 //                                    host's class and title that lets the
 //                                    session end and still keeps running;
 //                                    prints "ready" once it exists
+//   installer_probe hung-window      the same, but never answers a message
+//   installer_probe hold FILE UNTIL  holds FILE open without sharing (as a
+//                                    program running from it would) until
+//                                    the file UNTIL exists; prints "ready"
+//   installer_probe hold-mutex NAME UNTIL  the same for a named mutex
+//   installer_probe security PATH    the access list of PATH in SDDL
+//   installer_probe host             the image of the process that owns the
+//                                    host's window, or "none"
+//   installer_probe dialog COMMAND_LINE  runs a program, prints the texts of
+//                                    the first dialog it shows (or a program
+//                                    it starts shows) and of the controls in
+//                                    it, cancels that dialog and returns the
+//                                    program's exit code
 #include <windows.h>
 // After windows.h, which it needs.
+#include <sddl.h>
 #include <wincred.h>
 
 #include <cstdio>
@@ -96,21 +110,152 @@ int Run(const wchar_t* command_line) {
   return static_cast<int>(code);
 }
 
+constexpr wchar_t kHostClass[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
+constexpr wchar_t kHostTitle[] = L"Quorvane AI \u7efc\u5408\u5e73\u53f0";
+
+void Ready() {
+  std::printf("ready\n");
+  std::fflush(stdout);
+}
+
+void WaitForFile(const wchar_t* path) {
+  while (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+    Sleep(100);
+  }
+}
+
+int Hold(const wchar_t* path, const wchar_t* until) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    std::fprintf(stderr, "cannot open the file (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Ready();
+  WaitForFile(until);
+  CloseHandle(file);
+  return 0;
+}
+
+int HoldMutex(const wchar_t* name, const wchar_t* until) {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (mutex == nullptr) {
+    std::fprintf(stderr, "cannot create the mutex (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Ready();
+  WaitForFile(until);
+  CloseHandle(mutex);
+  return 0;
+}
+
+int PrintSecurity(const wchar_t* path) {
+  DWORD size = 0;
+  GetFileSecurityW(path, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<unsigned char> descriptor(size);
+  wchar_t* text = nullptr;
+  if (size == 0 ||
+      !GetFileSecurityW(path, DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    std::fprintf(stderr, "cannot read the access list (error %lu)\n", GetLastError());
+    return 1;
+  }
+  std::printf("%s\n", Utf8(text).c_str());
+  LocalFree(text);
+  return 0;
+}
+
+int PrintHost() {
+  HWND window = FindWindowW(kHostClass, kHostTitle);
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  HANDLE process = window ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id) : nullptr;
+  wchar_t image[MAX_PATH];
+  DWORD length = MAX_PATH;
+  if (process && QueryFullProcessImageNameW(process, 0, image, &length)) {
+    std::printf("%s\n", Utf8(image).c_str());
+  } else {
+    std::printf("none\n");
+  }
+  if (process) {
+    CloseHandle(process);
+  }
+  return 0;
+}
+
+// The first visible dialog-class window: setup's pages and message boxes,
+// which may belong to a process that the started program started in turn.
+BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
+  wchar_t name[16];
+  if (IsWindowVisible(window) && GetClassNameW(window, name, 16) > 0 &&
+      std::wstring(name) == L"#32770") {
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void PrintText(HWND window) {
+  wchar_t text[2048];
+  if (GetWindowTextW(window, text, 2048) > 0) {
+    std::printf("%s\n", Utf8(text).c_str());
+  }
+}
+
+BOOL CALLBACK PrintChildText(HWND window, LPARAM) {
+  PrintText(window);
+  return TRUE;
+}
+
+int Dialog(const wchar_t* command_line) {
+  std::wstring writable(command_line);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::fprintf(stderr, "cannot start the program (error %lu)\n", GetLastError());
+    return 255;
+  }
+  HWND found = nullptr;
+  for (int i = 0; i < 600 && !found; ++i) {
+    if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) {
+      break;
+    }
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
+  }
+  if (found) {
+    Sleep(500);
+    PrintText(found);
+    EnumChildWindows(found, PrintChildText, 0);
+    std::fflush(stdout);
+    PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 255;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
 // Default processing agrees to WM_QUERYENDSESSION and ignores WM_ENDSESSION.
-int RunStubbornWindow() {
+// A hung window is created and then never served.
+int RunHostWindow(bool hung) {
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = DefWindowProcW;
   window_class.hInstance = GetModuleHandleW(nullptr);
-  window_class.lpszClassName = L"FLUTTER_RUNNER_WIN32_WINDOW";
+  window_class.lpszClassName = kHostClass;
   if (!RegisterClassW(&window_class) ||
-      !CreateWindowExW(0, window_class.lpszClassName, L"Quorvane AI \u7efc\u5408\u5e73\u53f0",
-                       WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                       window_class.hInstance, nullptr)) {
+      !CreateWindowExW(0, window_class.lpszClassName, kHostTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                       100, nullptr, nullptr, window_class.hInstance, nullptr)) {
     std::fprintf(stderr, "cannot create the window (error %lu)\n", GetLastError());
     return 1;
   }
-  std::printf("ready\n");
-  std::fflush(stdout);
+  Ready();
+  if (hung) {
+    Sleep(INFINITE);
+  }
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     DispatchMessageW(&message);
@@ -130,11 +275,28 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"run") {
     return Run(argv[2]);
   }
-  if (argc == 2 && std::wstring(argv[1]) == L"stubborn-window") {
-    return RunStubbornWindow();
+  if (argc == 2 &&
+      (std::wstring(argv[1]) == L"stubborn-window" || std::wstring(argv[1]) == L"hung-window")) {
+    return RunHostWindow(std::wstring(argv[1]) == L"hung-window");
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"hold") {
+    return Hold(argv[2], argv[3]);
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"hold-mutex") {
+    return HoldMutex(argv[2], argv[3]);
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"security") {
+    return PrintSecurity(argv[2]);
+  }
+  if (argc == 2 && std::wstring(argv[1]) == L"host") {
+    return PrintHost();
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"dialog") {
+    return Dialog(argv[2]);
   }
   std::fprintf(stderr,
                "usage: installer_probe version FILE | credential NAME | run COMMAND_LINE | "
-               "stubborn-window\n");
+               "stubborn-window | hung-window | hold FILE UNTIL | hold-mutex NAME UNTIL | "
+               "security PATH | host | dialog COMMAND_LINE\n");
   return 2;
 }
