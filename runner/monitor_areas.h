@@ -1,0 +1,28 @@
+// What the top-level window asks about monitors: the work area, and the area a
+// maximised window covers, which leaves a strip free for auto-hide application
+// bars. The shell's answer about those bars is cached per monitor.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "runner/window_geometry.h"
+
+namespace quorvane {
+
+PixelRect ToPixelRect(const RECT& rect);
+
+/// The work area of monitor, none when it cannot be read.
+std::optional<PixelRect> WorkAreaOf(HMONITOR monitor);
+
+/// The window rectangle of a window maximised on monitor: its work area less a
+/// strip along each edge that holds an auto-hide application bar. None when
+/// the monitor cannot be read.
+std::optional<PixelRect> MaximizedAreaOf(HMONITOR monitor);
+
+/// Marks the cached application-bar answers as out of date, so that the next
+/// maximise asks the shell again. Called when settings or displays change.
+void RefreshApplicationBarsLater();
+
+}  // namespace quorvane
