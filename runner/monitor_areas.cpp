@@ -69,6 +69,15 @@ std::optional<PixelRect> MaximizedAreaOf(HMONITOR monitor) {
   return MaximizedArea(ToPixelRect(info->rcWork), bars);
 }
 
+std::optional<PixelRect> MaximizedWindowRectFor(ShowState last_state,
+                                                const PixelRect& last_on_screen,
+                                                const PixelRect& proposed) {
+  return MaximizedWindowRect(last_state, last_on_screen, proposed, [](const PixelRect& probe) {
+    const RECT rect{probe.left, probe.top, probe.right, probe.bottom};
+    return MaximizedAreaOf(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
+  });
+}
+
 void RefreshApplicationBarsLater() { BarCache().MarkStale(); }
 
 }  // namespace quorvane

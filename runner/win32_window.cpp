@@ -360,12 +360,8 @@ void Win32Window::KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position) {
     proposed.right = static_cast<int32_t>(int64_t{proposed.left} + position.cx);
     proposed.bottom = static_cast<int32_t>(int64_t{proposed.top} + position.cy);
   }
-  const std::optional<PixelRect> maximized = MaximizedWindowRect(
-      last_show_state_, last_on_screen_.value_or(ToPixelRect(current)), proposed,
-      [](const PixelRect& probe) {
-        const RECT rect{probe.left, probe.top, probe.right, probe.bottom};
-        return MaximizedAreaOf(::MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
-      });
+  const std::optional<PixelRect> maximized = MaximizedWindowRectFor(
+      last_show_state_, last_on_screen_.value_or(ToPixelRect(current)), proposed);
   if (!maximized) return;
   position.x = maximized->left;
   position.y = maximized->top;

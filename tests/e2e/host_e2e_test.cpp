@@ -162,29 +162,55 @@ class HostEndToEnd : public ::testing::Test {
 };
 
 TEST_F(HostEndToEnd, StartsTheEngineRegistersThePluginsAndShowsTheWindowAfterTheFirstFrame) {
-  HostProcess host({{Wait(100), kEnd}, L"", {}});
+  // The script comes through a pipe that this process holds back: the engine
+  // reads it while it starts, inside the window's creation, so the window is
+  // surely there and hidden until the script is let through.
+  const std::wstring pipe_name =
+      L"\\\\.\\pipe\\quorvane_e2e_" + std::to_wstring(::GetCurrentProcessId()) + L"_script";
+  HANDLE pipe = ::CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  struct ClosePipe {
+    HANDLE pipe;
+    ~ClosePipe() { ::CloseHandle(pipe); }
+  } close_pipe{pipe};
+  OVERLAPPED connection{};
+  connection.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  struct CloseEvent {
+    HANDLE event;
+    ~CloseEvent() { ::CloseHandle(event); }
+  } close_event{connection.hEvent};
+  ::ConnectNamedPipe(pipe, &connection);
+  HostProcess host({{}, L"", {{L"STANDIN_SCRIPT", pipe_name}}});
   ASSERT_TRUE(host.started());
+
+  ASSERT_EQ(::WaitForSingleObject(connection.hEvent, static_cast<DWORD>(kPatience.count())),
+            WAIT_OBJECT_0)
+      << "the engine did not open its script";
+  HWND window = host.FindOwnWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(window));
+  const std::string script = Wait(100).dump() + "\n" + kEnd.dump() + "\n";
+  DWORD written = 0;
+  OVERLAPPED write{};
+  write.hEvent = connection.hEvent;
+  ::ResetEvent(write.hEvent);
+  if (!::WriteFile(pipe, script.data(), static_cast<DWORD>(script.size()), nullptr, &write)) {
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+  }
+  ASSERT_TRUE(::GetOverlappedResult(pipe, &write, &written, TRUE));
+  ::FlushFileBuffers(pipe);
+  ::DisconnectNamedPipe(pipe);
 
   // Visibility is checked before the log: the frame is logged before the
   // window can be shown, so a visible window with no frame logged is a fault.
-  bool seen_hidden = false;
   bool shown_before_frame = false;
   ASSERT_TRUE(WaitUntil([&] {
-    HWND window = host.FindOwnWindow();
-    if (window == nullptr) return false;
-    const bool visible = ::IsWindowVisible(window) != 0;
-    const bool framed = !host.Events().empty() && [&] {
-      for (const Json& event : host.Events()) {
-        if (EventIs("frame")(event)) return true;
-      }
-      return false;
-    }();
-    if (!visible) seen_hidden = true;
-    if (visible && !framed) shown_before_frame = true;
-    return visible;
+    if (!::IsWindowVisible(window)) return false;
+    shown_before_frame = !host.WaitForEvent(EventIs("frame"), milliseconds(0));
+    return true;
   }));
   EXPECT_FALSE(shown_before_frame);
-  EXPECT_TRUE(seen_hidden);
 
   std::vector<std::string> plugins;
   for (const Json& event : host.Events()) {
