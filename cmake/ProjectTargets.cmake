@@ -44,4 +44,8 @@ endif()
 # nor a Windows machine needs the toolchain's DLLs beside them.
 if(MINGW)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Stack cookies on every function with a local array or address-taken local,
+  # as MSVC's /GS gives by default; the check comes from the static libssp.
+  add_compile_options(-fstack-protector-strong)
+  add_link_options(-fstack-protector-strong)
 endif()

@@ -1,12 +1,11 @@
 #include "runner/win32_window.h"
 
-#include <shellapi.h>
-
 #include <cwchar>
 #include <optional>
 
 #include "runner/dwm_library.h"
 #include "runner/instance_rules.h"
+#include "runner/monitor_areas.h"
 #include "runner/resource.h"
 #include "runner/system_theme.h"
 #include "wrapper/flutter_windows.h"
@@ -85,65 +84,12 @@ void EnableNonClientScalingIfAvailable(HWND window) {
   enable(window);
 }
 
-PixelRect ToPixelRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
-
-std::optional<MONITORINFO> MonitorInfoOf(HMONITOR monitor) {
-  if (monitor == nullptr) return std::nullopt;
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (!::GetMonitorInfoW(monitor, &info)) return std::nullopt;
-  return info;
-}
-
-std::optional<PixelRect> WorkAreaOf(HMONITOR monitor) {
-  const std::optional<MONITORINFO> info = MonitorInfoOf(monitor);
-  if (!info) return std::nullopt;
-  return ToPixelRect(info->rcWork);
-}
-
-// The edges of the monitor that hold an auto-hide taskbar (or another
-// auto-hide application bar).
-AutoHideEdges AutoHideBarEdges(const RECT& monitor) {
-  APPBARDATA state{};
-  state.cbSize = sizeof(state);
-  if ((::SHAppBarMessage(ABM_GETSTATE, &state) & ABS_AUTOHIDE) == 0) return {};
-  const auto bar_on = [&monitor](UINT edge) {
-    APPBARDATA bar{};
-    bar.cbSize = sizeof(bar);
-    bar.uEdge = edge;
-    bar.rc = monitor;
-    return ::SHAppBarMessage(ABM_GETAUTOHIDEBAREX, &bar) != 0;
-  };
-  return {bar_on(ABE_LEFT), bar_on(ABE_TOP), bar_on(ABE_RIGHT), bar_on(ABE_BOTTOM)};
-}
-
-// The area a maximised window covers on its monitor, with the monitor's rect.
-struct MaximizedTarget {
-  RECT monitor;
-  PixelRect area;
-};
-
-std::optional<MaximizedTarget> MaximizedTargetOf(HMONITOR monitor) {
-  const std::optional<MONITORINFO> info = MonitorInfoOf(monitor);
-  if (!info) return std::nullopt;
-  return MaximizedTarget{
-      info->rcMonitor, MaximizedArea(ToPixelRect(info->rcWork), AutoHideBarEdges(info->rcMonitor))};
-}
-
 LRESULT MinMaxInfoMessage(HWND window, LPARAM lparam) {
-  HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-  const PixelSize minimum = MinimumTrackSize(::GetDpiForWindow(window), WorkAreaOf(monitor));
+  const PixelSize minimum = MinimumTrackSize(
+      ::GetDpiForWindow(window), WorkAreaOf(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
   auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
   info->ptMinTrackSize.x = minimum.width;
   info->ptMinTrackSize.y = minimum.height;
-  // Without a caption the system would maximise over the whole monitor,
-  // taskbar included.
-  if (const std::optional<MaximizedTarget> target = MaximizedTargetOf(monitor)) {
-    const MaximizedPlacement maximized =
-        MaximizedPlacementOn(ToPixelRect(target->monitor), target->area);
-    info->ptMaxPosition = {maximized.position.x, maximized.position.y};
-    info->ptMaxSize = {maximized.size.width, maximized.size.height};
-  }
   return 0;
 }
 
@@ -154,10 +100,10 @@ LRESULT ClientAreaMessage(HWND window, WPARAM wparam, LPARAM lparam) {
   if (!::IsZoomed(window)) return 0;
   auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
   RECT& proposed = params->rgrc[0];
-  const std::optional<MaximizedTarget> target =
-      MaximizedTargetOf(::MonitorFromRect(&proposed, MONITOR_DEFAULTTONEAREST));
-  if (!target) return 0;
-  const PixelRect client = MaximizedClientRect(ToPixelRect(proposed), target->area);
+  const std::optional<PixelRect> area =
+      MaximizedAreaOf(::MonitorFromRect(&proposed, MONITOR_DEFAULTTONEAREST));
+  if (!area) return 0;
+  const PixelRect client = MaximizedClientRect(ToPixelRect(proposed), *area);
   proposed = RECT{client.left, client.top, client.right, client.bottom};
   return 0;
 }
@@ -182,7 +128,7 @@ LRESULT CALLBACK ContentWindowProcedure(HWND child, UINT message, WPARAM wparam,
   const auto own_procedure = reinterpret_cast<WNDPROC>(
       reinterpret_cast<LONG_PTR>(::GetPropW(child, kContentProcedureProperty)));
   if (message == WM_NCHITTEST) {
-    HWND top_level = ::GetParent(child);
+    HWND top_level = ::GetAncestor(child, GA_PARENT);
     if (top_level != nullptr && !::IsZoomed(top_level) &&
         ResizeHitTest(top_level, lparam) != HTCLIENT) {
       return HTTRANSPARENT;
@@ -347,15 +293,28 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       }
       return 0;
     case WM_ACTIVATE:
+    case WM_SETFOCUS:
+      // Keystrokes belong to the content: the focus given to this window, by
+      // activation or by SetFocus, goes on to it.
       if (child_content_ != nullptr) ::SetFocus(child_content_);
       return 0;
     case WM_SETTINGCHANGE:
       if (IsThemeChange(lparam)) ApplySystemTheme(window);
+      RefreshApplicationBarsLater();
       if (!in_size_move_) ClampToWorkArea(window);
       return 0;
     case WM_DISPLAYCHANGE:
+      RefreshApplicationBarsLater();
       if (!in_size_move_) ClampToWorkArea(window);
       return 0;
+    case WM_WINDOWPOSCHANGING: {
+      const LRESULT result = ::DefWindowProcW(window, message, wparam, lparam);
+      KeepMaximizedOnItsMonitor(window, *reinterpret_cast<WINDOWPOS*>(lparam));
+      return result;
+    }
+    case WM_WINDOWPOSCHANGED:
+      RememberShowState(window);
+      return ::DefWindowProcW(window, message, wparam, lparam);
     case WM_ENTERSIZEMOVE:
       // While the user drags or sizes the window, it goes where the mouse
       // takes it, across monitors too; it is pulled in once the drag ends.
@@ -385,6 +344,42 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
   }
+}
+
+void Win32Window::KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position) {
+  if (!::IsZoomed(window) || ::IsIconic(window)) return;
+  if ((position.flags & SWP_NOMOVE) != 0 && (position.flags & SWP_NOSIZE) != 0) return;
+  RECT current{};
+  if (!::GetWindowRect(window, &current)) return;
+  PixelRect proposed = ToPixelRect(current);
+  if ((position.flags & SWP_NOMOVE) == 0) {
+    proposed = {position.x, position.y, static_cast<int32_t>(position.x + proposed.Width()),
+                static_cast<int32_t>(position.y + proposed.Height())};
+  }
+  if ((position.flags & SWP_NOSIZE) == 0) {
+    proposed.right = static_cast<int32_t>(int64_t{proposed.left} + position.cx);
+    proposed.bottom = static_cast<int32_t>(int64_t{proposed.top} + position.cy);
+  }
+  const std::optional<PixelRect> maximized = MaximizedWindowRectFor(
+      last_show_state_, last_on_screen_.value_or(ToPixelRect(current)), proposed);
+  if (!maximized) return;
+  position.x = maximized->left;
+  position.y = maximized->top;
+  position.cx = static_cast<int>(maximized->Width());
+  position.cy = static_cast<int>(maximized->Height());
+  position.flags &= ~static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Win32Window::RememberShowState(HWND window) {
+  if (::IsIconic(window)) {
+    // The parked rectangle of a minimised window says nothing of its monitor.
+    last_show_state_ = ShowState::kMinimized;
+    return;
+  }
+  RECT rect{};
+  if (!::GetWindowRect(window, &rect)) return;
+  last_show_state_ = ::IsZoomed(window) ? ShowState::kMaximized : ShowState::kNormal;
+  last_on_screen_ = ToPixelRect(rect);
 }
 
 bool Win32Window::OnCreate() { return true; }

@@ -62,6 +62,11 @@ class Win32Window {
   virtual void OnDestroy();
 
  private:
+  /// Sets a maximised window's next position to the maximised area of its
+  /// monitor, whatever the system proposed.
+  void KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position);
+  void RememberShowState(HWND window);
+
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;
   HWND child_content_ = nullptr;
@@ -69,6 +74,10 @@ class Win32Window {
   UINT activate_message_ = 0;
   /// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the user moves or sizes it.
   bool in_size_move_ = false;
+  /// How the window stood after its last position change, and where when it
+  /// was on screen (not minimised): they pick the monitor it maximises on.
+  ShowState last_show_state_ = ShowState::kNormal;
+  std::optional<PixelRect> last_on_screen_;
 };
 
 /// Sets the dark window frame when the user's app theme is dark and clears it

@@ -89,10 +89,10 @@ PixelRect MaximizedArea(const PixelRect& work_area, AutoHideEdges auto_hide) {
   return area;
 }
 
-MaximizedPlacement MaximizedPlacementOn(const PixelRect& monitor, const PixelRect& maximized_area) {
-  return {{ClampToInt32(int64_t{maximized_area.left} - monitor.left),
-           ClampToInt32(int64_t{maximized_area.top} - monitor.top)},
-          {ClampToInt32(maximized_area.Width()), ClampToInt32(maximized_area.Height())}};
+std::optional<PixelRect> MaximizedWindowRect(
+    ShowState last_state, const PixelRect& last_on_screen, const PixelRect& proposed,
+    const std::function<std::optional<PixelRect>(const PixelRect&)>& maximized_area_near) {
+  return maximized_area_near(last_state == ShowState::kMaximized ? proposed : last_on_screen);
 }
 
 PixelRect MaximizedClientRect(const PixelRect& proposed_window, const PixelRect& maximized_area) {

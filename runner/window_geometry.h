@@ -1,8 +1,10 @@
 // Pixel arithmetic of the frameless top-level window: DPI scaling, the resize
-// hit test, the minimum track size and the work-area clamp. No platform calls.
+// hit test, the minimum track size, the maximised area and the work-area
+// clamp. No platform calls.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace quorvane {
@@ -78,26 +80,38 @@ PixelPoint PointFromPackedCoordinates(int64_t packed);
 /// area when that is known and smaller.
 PixelSize MinimumTrackSize(uint32_t dpi, const std::optional<PixelRect>& work_area);
 
-/// The edges of a monitor that hold an auto-hide taskbar.
+/// The edges of a monitor that hold an auto-hide application bar (the taskbar
+/// or another program's).
 struct AutoHideEdges {
   bool left = false;
   bool top = false;
   bool right = false;
   bool bottom = false;
+  bool operator==(const AutoHideEdges& other) const {
+    return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+  }
 };
 
 /// The area a maximised window's client area covers: the monitor's work area,
-/// less one pixel on each edge with an auto-hide taskbar, so that the mouse can
-/// still reveal the taskbar there.
+/// less one pixel on each edge with an auto-hide bar, so that the mouse can
+/// still reveal the bar there.
 PixelRect MaximizedArea(const PixelRect& work_area, AutoHideEdges auto_hide);
 
-/// The maximised position and size of a window, as the minimum/maximum size
-/// query takes them: the position relative to the monitor's top-left corner.
-struct MaximizedPlacement {
-  PixelPoint position;
-  PixelSize size;
-};
-MaximizedPlacement MaximizedPlacementOn(const PixelRect& monitor, const PixelRect& maximized_area);
+/// How a window last stood on screen, as its last position change left it.
+enum class ShowState { kNormal, kMaximized, kMinimized };
+
+/// The window rectangle of a maximised window whose next position the system
+/// proposes: the maximised area of its monitor, which maximised_area_near
+/// gives for the monitor nearest to a rectangle (none when unknown). The
+/// monitor is the one of the proposed rectangle when the window stood
+/// maximised already (the system moves it, to another monitor too), otherwise
+/// the one it last stood on, normal or maximised (it is being maximised, or
+/// restored from minimised): the system's proposal then follows the primary
+/// monitor's measures, not those of the window's own. None when the monitor's
+/// area is unknown.
+std::optional<PixelRect> MaximizedWindowRect(
+    ShowState last_state, const PixelRect& last_on_screen, const PixelRect& proposed,
+    const std::function<std::optional<PixelRect>(const PixelRect&)>& maximized_area_near);
 
 /// The client rectangle of a maximised window whose window rectangle is
 /// proposed: the part of it inside the maximised area, so that a frame the

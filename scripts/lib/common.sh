@@ -7,7 +7,7 @@ repo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build_packages=(cmake ninja-build g++ clang lld libclang-rt-14-dev googletest libbenchmark-dev
                 libmsgpack-cxx-dev nlohmann-json3-dev g++-mingw-w64-x86-64-posix
                 binutils-mingw-w64-x86-64)
-wine_packages=(wine wine64 xvfb xauth x11-apps x11-utils imagemagick)
+wine_packages=(wine wine64 xvfb xserver-xephyr xauth x11-apps x11-utils imagemagick)
 package_packages=(nsis osslsigncode openssl)
 
 log() { printf '== %s\n' "$*" >&2; }

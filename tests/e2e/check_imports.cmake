@@ -1,7 +1,9 @@
-# Fails when EXECUTABLE imports dwmapi.dll at load time: that library is no
-# known DLL, so the loader would take a copy planted beside the executable.
+# Fails when EXECUTABLE imports dwmapi.dll at load time (that library is no
+# known DLL, so the loader would take a copy planted beside the executable),
+# needs the stack-protector runtime as a DLL, lacks stack cookies, or lacks one
+# of the DLL characteristics ASLR with high-entropy addresses and NX need.
 # Usage: cmake -DOBJDUMP=... -DEXECUTABLE=... -P check_imports.cmake
-execute_process(COMMAND ${OBJDUMP} -p ${EXECUTABLE} OUTPUT_VARIABLE headers RESULT_VARIABLE code)
+execute_process(COMMAND ${OBJDUMP} -p -t ${EXECUTABLE} OUTPUT_VARIABLE headers RESULT_VARIABLE code)
 if(NOT code EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} could not read ${EXECUTABLE}")
 endif()
@@ -9,6 +11,16 @@ string(TOLOWER "${headers}" headers)
 if(NOT headers MATCHES "dll name: flutter_windows\\.dll")
   message(FATAL_ERROR "no import table found in ${EXECUTABLE}")
 endif()
-if(headers MATCHES "dll name: dwmapi\\.dll")
-  message(FATAL_ERROR "${EXECUTABLE} imports dwmapi.dll at load time")
+foreach(library dwmapi libssp-0)
+  if(headers MATCHES "dll name: ${library}\\.dll")
+    message(FATAL_ERROR "${EXECUTABLE} imports ${library}.dll at load time")
+  endif()
+endforeach()
+if(NOT headers MATCHES "__stack_chk_fail")
+  message(FATAL_ERROR "${EXECUTABLE} has no stack-protector checks")
 endif()
+foreach(characteristic dynamic_base high_entropy_va nx_compat)
+  if(NOT headers MATCHES "\n[ \t]*${characteristic}[ \t]*\n")
+    message(FATAL_ERROR "${EXECUTABLE} lacks the DLL characteristic ${characteristic}")
+  endif()
+endforeach()

@@ -9,7 +9,9 @@
 
 #include <array>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/host_process.h"
@@ -93,6 +95,49 @@ bool InMoveOrSizeLoop(HWND window) {
          (info.flags & GUI_INMOVESIZE) != 0;
 }
 
+// The window with the keyboard focus on window's thread, as another program
+// sees it.
+HWND FocusOn(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// The stand-in engine's view inside the host's window.
+HWND ViewIn(HWND window) {
+  return ::FindWindowExW(window, nullptr, L"STANDIN_FLUTTER_VIEW", nullptr);
+}
+
+// The work areas of the primary and of the other monitor; none when the
+// display does not have two monitors. The two-monitor display (see
+// two_monitor_test.sh) must have them.
+std::optional<std::array<RECT, 2>> TwoWorkAreas() {
+  std::vector<MONITORINFO> monitors;
+  ::EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, RECT*, LPARAM found) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetMonitorInfoW(monitor, &info)) {
+          reinterpret_cast<std::vector<MONITORINFO>*>(found)->push_back(info);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&monitors));
+  if (const char* expected = std::getenv("QUORVANE_EXPECTED_MONITORS")) {
+    EXPECT_EQ(std::to_string(monitors.size()), expected);
+  }
+  if (monitors.size() != 2) return std::nullopt;
+  if ((monitors[0].dwFlags & MONITORINFOF_PRIMARY) == 0) std::swap(monitors[0], monitors[1]);
+  return std::array<RECT, 2>{monitors[0].rcWork, monitors[1].rcWork};
+}
+
+std::string Describe(const RECT& rect) {
+  return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+         std::to_string(rect.right) + "," + std::to_string(rect.bottom);
+}
+
 size_t CountOf(const HostProcess& host, const std::function<bool(const Json&)>& matches) {
   size_t count = 0;
   for (const Json& event : host.Events()) {
@@ -117,29 +162,55 @@ class HostEndToEnd : public ::testing::Test {
 };
 
 TEST_F(HostEndToEnd, StartsTheEngineRegistersThePluginsAndShowsTheWindowAfterTheFirstFrame) {
-  HostProcess host({{Wait(100), kEnd}, L"", {}});
+  // The script comes through a pipe that this process holds back: the engine
+  // reads it while it starts, inside the window's creation, so the window is
+  // surely there and hidden until the script is let through.
+  const std::wstring pipe_name =
+      L"\\\\.\\pipe\\quorvane_e2e_" + std::to_wstring(::GetCurrentProcessId()) + L"_script";
+  HANDLE pipe = ::CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  struct ClosePipe {
+    HANDLE pipe;
+    ~ClosePipe() { ::CloseHandle(pipe); }
+  } close_pipe{pipe};
+  OVERLAPPED connection{};
+  connection.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  struct CloseEvent {
+    HANDLE event;
+    ~CloseEvent() { ::CloseHandle(event); }
+  } close_event{connection.hEvent};
+  ::ConnectNamedPipe(pipe, &connection);
+  HostProcess host({{}, L"", {{L"STANDIN_SCRIPT", pipe_name}}});
   ASSERT_TRUE(host.started());
+
+  ASSERT_EQ(::WaitForSingleObject(connection.hEvent, static_cast<DWORD>(kPatience.count())),
+            WAIT_OBJECT_0)
+      << "the engine did not open its script";
+  HWND window = host.FindOwnWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(window));
+  const std::string script = Wait(100).dump() + "\n" + kEnd.dump() + "\n";
+  DWORD written = 0;
+  OVERLAPPED write{};
+  write.hEvent = connection.hEvent;
+  ::ResetEvent(write.hEvent);
+  if (!::WriteFile(pipe, script.data(), static_cast<DWORD>(script.size()), nullptr, &write)) {
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+  }
+  ASSERT_TRUE(::GetOverlappedResult(pipe, &write, &written, TRUE));
+  ::FlushFileBuffers(pipe);
+  ::DisconnectNamedPipe(pipe);
 
   // Visibility is checked before the log: the frame is logged before the
   // window can be shown, so a visible window with no frame logged is a fault.
-  bool seen_hidden = false;
   bool shown_before_frame = false;
   ASSERT_TRUE(WaitUntil([&] {
-    HWND window = host.FindOwnWindow();
-    if (window == nullptr) return false;
-    const bool visible = ::IsWindowVisible(window) != 0;
-    const bool framed = !host.Events().empty() && [&] {
-      for (const Json& event : host.Events()) {
-        if (EventIs("frame")(event)) return true;
-      }
-      return false;
-    }();
-    if (!visible) seen_hidden = true;
-    if (visible && !framed) shown_before_frame = true;
-    return visible;
+    if (!::IsWindowVisible(window)) return false;
+    shown_before_frame = !host.WaitForEvent(EventIs("frame"), milliseconds(0));
+    return true;
   }));
   EXPECT_FALSE(shown_before_frame);
-  EXPECT_TRUE(seen_hidden);
 
   std::vector<std::string> plugins;
   for (const Json& event : host.Events()) {
@@ -420,13 +491,10 @@ TEST_F(HostEndToEnd, ToggleMaximizeFillsTheWorkAreaAndRestoresThePlacement) {
   const RECT before = WindowRect(window);
   RECT work_area{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
-  // Run with a work area smaller than the screen (see work_area_test.sh), the
+  // Run with a work area smaller than the screen (see two_monitor_test.sh), the
   // imitation of a taskbar must be in force.
   if (const char* expected = std::getenv("QUORVANE_EXPECTED_WORK_AREA")) {
-    const std::string actual =
-        std::to_string(work_area.left) + "," + std::to_string(work_area.top) + "," +
-        std::to_string(work_area.right) + "," + std::to_string(work_area.bottom);
-    ASSERT_EQ(actual, expected);
+    ASSERT_EQ(Describe(work_area), expected);
   }
   const auto replies = [&host] {
     return CountOf(host, EventIs("reply", {{"method", "toggleMaximize"}}));
@@ -440,6 +508,122 @@ TEST_F(HostEndToEnd, ToggleMaximizeFillsTheWorkAreaAndRestoresThePlacement) {
   ASSERT_TRUE(WaitUntil([&] { return replies() == 2; }));
   EXPECT_FALSE(::IsZoomed(window));
   EXPECT_EQ(Corners(WindowRect(window)), Corners(before));
+}
+
+TEST_F(HostEndToEnd, MaximiseFillsTheWorkAreaOfTheWindowsOwnMonitorOnTwoMonitors) {
+  const std::optional<std::array<RECT, 2>> work_areas = TwoWorkAreas();
+  if (!work_areas) GTEST_SKIP() << "one monitor";
+  const RECT& primary = (*work_areas)[0];
+  const RECT& secondary = (*work_areas)[1];
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  for (const RECT& work_area : {secondary, primary}) {
+    SCOPED_TRACE("work area " + Describe(work_area));
+    ::SetWindowPos(window, nullptr, work_area.left + 100, work_area.top + 100, 1280, 720,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT before = WindowRect(window);
+    ::PostMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_TRUE(WaitUntil([&] {
+      return ::IsZoomed(window) && Corners(WindowRect(window)) == Corners(work_area);
+    })) << "maximised to "
+        << Describe(WindowRect(window));
+    EXPECT_EQ(Corners(ClientRectOnScreen(window)), Corners(work_area));
+    ::PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Corners(WindowRect(window)) == Corners(before); }))
+        << "restored to " << Describe(WindowRect(window));
+  }
+
+  // Moved to the other monitor while maximised, it fills that one.
+  ::PostMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ::IsZoomed(window) != 0; }));
+  ::SetWindowPos(window, nullptr, secondary.left + 10, secondary.top + 10, 1280, 720,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(Corners(WindowRect(window)), Corners(secondary));
+  EXPECT_TRUE(::IsZoomed(window));
+}
+
+TEST_F(HostEndToEnd, PlacementAndClampKeepToTheRightMonitorOnTwoMonitors) {
+  const std::optional<std::array<RECT, 2>> work_areas = TwoWorkAreas();
+  if (!work_areas) GTEST_SKIP() << "one monitor";
+  const RECT& primary = (*work_areas)[0];
+  const RECT& secondary = (*work_areas)[1];
+  HostProcess host({{kEnd}, L"", {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+
+  // Centred on the primary monitor's work area, at 96 DPI.
+  const RECT placed = WindowRect(window);
+  EXPECT_EQ(placed.left, primary.left + (primary.right - primary.left - 1280) / 2);
+  EXPECT_EQ(placed.top, primary.top + (primary.bottom - primary.top - 720) / 2);
+
+  // Hanging off the other monitor's work area, it is pulled in there.
+  ::SetWindowPos(window, nullptr, secondary.right - 1000, secondary.bottom - 300, 1280, 720,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(SendFromOutside(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(4480, 1440)), 0);
+  EXPECT_EQ(Corners(WindowRect(window)),
+            Corners(RECT{secondary.right - 1280, secondary.bottom - 720, secondary.right,
+                         secondary.bottom}));
+}
+
+TEST_F(HostEndToEnd, KeystrokesGoToTheViewWheneverTheWindowComesBack) {
+  HostProcess host({{Wait(1500), Call("quorvane/window", "hide"), Wait(500),
+                     Call("quorvane/window", "show"), kEnd},
+                    L"",
+                    {}});
+  HWND window = host.WaitForWindow(true);
+  ASSERT_NE(window, nullptr);
+  HWND view = ViewIn(window);
+  ASSERT_NE(view, nullptr);
+  const auto focused_on_the_view = [&] {
+    if (!WaitUntil([&] { return FocusOn(window) == view; })) return false;
+    // Still there once the window is done showing itself.
+    ::Sleep(100);
+    return FocusOn(window) == view;
+  };
+
+  EXPECT_TRUE(focused_on_the_view()) << "after the first frame";
+
+  ASSERT_TRUE(host.WaitForReply("quorvane/window", "show"));
+  EXPECT_TRUE(focused_on_the_view()) << "after hide and show";
+
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_NE(host.WaitForWindow(false), nullptr);
+  HostProcess second({{kEnd}, L"", {}});
+  EXPECT_EQ(second.WaitForExit(), 0u);
+  ASSERT_NE(host.WaitForWindow(true), nullptr);
+  EXPECT_TRUE(focused_on_the_view()) << "after a second start";
+
+  ::PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([window] { return ::IsIconic(window) != 0; }));
+  ::PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(WaitUntil([window] { return ::IsIconic(window) == 0; }));
+  EXPECT_TRUE(focused_on_the_view()) << "after minimise and restore";
+}
+
+TEST_F(HostEndToEnd, BeginDragWithSwappedButtonsAndOnlyTheLeftOneDownAnswersAtOnce) {
+  // The left button is then the secondary one, which starts no drag. The
+  // setting and the button are put back on every path.
+  const BOOL was_swapped = ::SwapMouseButton(TRUE);
+  PressLeftButton(true);
+  struct Restore {
+    BOOL swapped;
+    ~Restore() {
+      PressLeftButton(false);
+      ::SwapMouseButton(swapped);
+    }
+  } restore{was_swapped};
+  Json drag = Call("quorvane/window", "beginDrag");
+  drag["timeout_ms"] = 2000;
+  HostProcess host({{drag, kEnd}, L"", {}});
+
+  const std::optional<Json> outcome = host.WaitForEvent([](const Json& event) {
+    return EventIs("reply", {{"method", "beginDrag"}})(event) ||
+           EventIs("timeout", {{"method", "beginDrag"}})(event);
+  });
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ((*outcome)["event"], "reply") << "a drag started";
 }
 
 TEST_F(HostEndToEnd, BeginDragWithoutAPressedButtonAnswersAtOnceAndCloseEndsTheHost) {

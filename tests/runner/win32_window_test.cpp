@@ -71,8 +71,17 @@ class TestWindow : public Win32Window {
   bool create_result = true;
   int on_create_calls = 0;
   int on_destroy_calls = 0;
+  // Position changes that may move the window.
+  int move_requests = 0;
 
  protected:
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept override {
+    if (message == WM_WINDOWPOSCHANGING &&
+        (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_NOMOVE) == 0) {
+      ++move_requests;
+    }
+    return Win32Window::HandleMessage(window, message, wparam, lparam);
+  }
   bool OnCreate() override {
     ++on_create_calls;
     return create_result;
@@ -275,10 +284,18 @@ TEST_F(Win32WindowTest, MinimisedMaximisedAndMovingWindowsAreLeftWhereTheyAre) {
 
   place_off_screen();
   ::ShowWindow(handle, SW_SHOWMINNOACTIVE);
+  // Parked where Windows parks a minimised window, far outside every work
+  // area (Wine keeps it inside).
+  ::SetWindowPos(handle, nullptr, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
   ::GetWindowPlacement(handle, &placement);
   const RECT minimized = WindowRect(handle);
+  // No move may be asked for: the system would restore the window there.
+  window.move_requests = 0;
+  ::SendMessageW(handle, WM_SETTINGCHANGE, 0, 0);
+  ::SendMessageW(handle, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+  EXPECT_EQ(window.move_requests, 0);
   send_changes();
   WINDOWPLACEMENT after{};
   after.length = sizeof(after);
@@ -355,16 +372,19 @@ TEST_F(Win32WindowTest, ContentWindowFillsTheClientAreaAndFollowsResizes) {
   EXPECT_EQ(child_rect.bottom, window.GetClientBounds().bottom);
 }
 
-TEST_F(Win32WindowTest, ActivationGivesTheFocusToTheContentWindow) {
+TEST_F(Win32WindowTest, TheFocusGivenToTheWindowGoesOnToTheContentWindow) {
   TestWindow window;
   ASSERT_TRUE(window.Create(L"Focus", {0, 0}, {1280, 720}));
   HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
                                  window.NativeHandle(), nullptr, nullptr, nullptr);
   ASSERT_NE(child, nullptr);
   window.SetContentWindow(child);
-  ::SetFocus(window.NativeHandle());
-  ASSERT_EQ(::GetFocus(), window.NativeHandle());
 
+  ::SetFocus(nullptr);
+  ::SetFocus(window.NativeHandle());
+  EXPECT_EQ(::GetFocus(), child);
+
+  ::SetFocus(nullptr);
   ::SendMessageW(window.NativeHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(::GetFocus(), child);
 }

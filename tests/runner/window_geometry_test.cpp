@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quorvane {
 namespace {
 
@@ -116,12 +118,72 @@ TEST(WindowGeometry, AMaximisedWindowCoversTheWorkAreaLessAutoHideStrips) {
   const PixelRect monitor{0, 0, 1920, 1080};
   EXPECT_EQ(MaximizedArea(monitor, {false, false, false, true}), (PixelRect{0, 0, 1920, 1079}));
   EXPECT_EQ(MaximizedArea(monitor, {true, true, true, true}), (PixelRect{1, 1, 1919, 1079}));
+}
 
-  // The position is relative to the monitor, also on one left of the primary.
-  const MaximizedPlacement placement =
-      MaximizedPlacementOn({-2560, 0, 0, 1440}, {-2560, 40, 0, 1440});
-  EXPECT_EQ(placement.position, (PixelPoint{0, 40}));
-  EXPECT_EQ(placement.size, (PixelSize{2560, 1400}));
+// Two monitors: the primary at the origin and another one, each with its work
+// area; a rectangle belongs to the monitor it overlaps most.
+struct Arrangement {
+  const char* name;
+  PixelRect primary, primary_work, other, other_work;
+
+  std::optional<PixelRect> WorkAreaNear(const PixelRect& rect) const {
+    const auto overlap = [&rect](const PixelRect& monitor) {
+      const int64_t x =
+          int64_t{std::min(rect.right, monitor.right)} - std::max(rect.left, monitor.left);
+      const int64_t y =
+          int64_t{std::min(rect.bottom, monitor.bottom)} - std::max(rect.top, monitor.top);
+      return x > 0 && y > 0 ? x * y : 0;
+    };
+    return overlap(other) > overlap(primary) ? other_work : primary_work;
+  }
+};
+
+TEST(WindowGeometry, AMaximisedWindowFillsTheWorkAreaOfItsOwnMonitorInEveryArrangement) {
+  const PixelRect primary{0, 0, 1920, 1080};
+  const PixelRect taskbar_bottom{0, 0, 1920, 1040};
+  const Arrangement arrangements[] = {
+      {"larger, right", primary, taskbar_bottom, {1920, 0, 4480, 1440}, {1920, 0, 4480, 1400}},
+      {"larger, left", primary, taskbar_bottom, {-2560, 0, 0, 1440}, {-2560, 40, 0, 1440}},
+      {"larger, above", primary, taskbar_bottom, {0, -1440, 2560, 0}, {60, -1440, 2560, 0}},
+      {"smaller, right", primary, taskbar_bottom, {1920, 200, 3200, 1224}, {1920, 200, 3150, 1224}},
+      {"smaller, below, taskbar on top of the primary",
+       primary,
+       {0, 48, 1920, 1080},
+       {300, 1080, 1580, 2104},
+       {300, 1080, 1580, 2104}},
+  };
+  for (const Arrangement& arrangement : arrangements) {
+    SCOPED_TRACE(arrangement.name);
+    const auto area_near = [&arrangement](const PixelRect& rect) {
+      return arrangement.WorkAreaNear(rect);
+    };
+    const PixelRect& other = arrangement.other;
+    const PixelRect normal{other.left + 100, other.top + 100, other.left + 1380, other.top + 820};
+    // What the system proposes when the window maximises there: Windows the
+    // primary's area moved onto the monitor and stretched by the difference
+    // in size, Wine the primary's area where it is.
+    const PixelRect stretched{other.left, other.top, other.right, other.bottom - 40};
+    for (const PixelRect& proposed : {stretched, arrangement.primary_work}) {
+      const std::optional<PixelRect> maximized =
+          MaximizedWindowRect(ShowState::kNormal, normal, proposed, area_near);
+      EXPECT_EQ(maximized, arrangement.other_work);
+      EXPECT_EQ(MaximizedClientRect(*maximized, *maximized), arrangement.other_work);
+      // Restored from minimised, it maximises where it stood before.
+      EXPECT_EQ(
+          MaximizedWindowRect(ShowState::kMinimized, arrangement.other_work, proposed, area_near),
+          arrangement.other_work);
+    }
+    // Moved by the system while maximised (to the other monitor, or at a DPI
+    // change), it maximises where it is going.
+    EXPECT_EQ(MaximizedWindowRect(ShowState::kMaximized, arrangement.other_work,
+                                  {100, 100, 1380, 820}, area_near),
+              arrangement.primary_work);
+    EXPECT_EQ(MaximizedWindowRect(ShowState::kNormal, {100, 100, 1380, 820}, stretched, area_near),
+              arrangement.primary_work);
+  }
+  EXPECT_EQ(MaximizedWindowRect(ShowState::kNormal, {}, {},
+                                [](const PixelRect&) { return std::optional<PixelRect>(); }),
+            std::nullopt);
 }
 
 TEST(WindowGeometry, AMaximisedClientAreaIsCutToTheMaximisedArea) {
