@@ -1,0 +1,43 @@
+// The log as a file that several processes append to, renamed aside when it
+// grows too large.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runner/log.h"
+
+namespace quorvane {
+
+/// The current time in UTC.
+UtcTime UtcNow();
+
+class LogFile : public Log {
+ public:
+  /// Logs into folder\quorvane_ai.log; the folder must exist. Opens nothing yet.
+  explicit LogFile(std::wstring folder);
+
+  /// Appends one line in a single write, so that lines of processes sharing
+  /// the file never mix. A file that has reached its limit is renamed aside
+  /// first. A line that cannot be written is dropped.
+  void Write(LogLevel level, std::string_view message) noexcept override;
+
+  /// Points the process's standard output and error (the runtime's, the C++
+  /// streams and the standard handles) at the log file, then calls resync so
+  /// that a library with streams of its own follows. Used when they lead
+  /// nowhere; false when the file cannot be opened.
+  bool RedirectStandardStreams(void (*resync)());
+  bool streams_redirected() const { return resync_ != nullptr; }
+
+ private:
+  std::wstring PathOf(int rotation) const;
+  void Append(const std::string& line) noexcept;
+  /// Renames the full file aside, unless another process did it meanwhile.
+  void Rotate() noexcept;
+  bool PointStandardStreamsAtFile() noexcept;
+
+  std::wstring folder_;
+  void (*resync_)() = nullptr;
+};
+
+}  // namespace quorvane
