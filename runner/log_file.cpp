@@ -27,6 +27,21 @@ HANDLE OpenForAppend(const std::wstring& path) {
   return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
+// Makes stream write into descriptor. A stream the runtime found without a
+// handle at start has no descriptor of its own; it gets one first.
+// Wine's runtime refuses that reopening; the stream then stays where it was.
+void PointStream(std::FILE* stream, int descriptor) {
+  if (_fileno(stream) < 0) {
+    std::FILE* reopened = nullptr;
+    if (freopen_s(&reopened, "NUL", "w", stream) != 0) return;
+  }
+  std::fflush(stream);
+  if (_dup2(descriptor, _fileno(stream)) != 0) return;
+  // Unbuffered, so that what is printed lands in order with the log's own
+  // lines and is not lost when the process ends abruptly.
+  std::setvbuf(stream, nullptr, _IONBF, 0);
+}
+
 bool IsFull(HANDLE file) {
   LARGE_INTEGER size{};
   return ::GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) >= kLogRotationBytes;
@@ -88,36 +103,51 @@ void LogFile::Rotate() noexcept {
   }
   ::ReleaseMutex(mutex.get());
   // The standard streams still write into the file that was renamed.
-  if (streams_redirected()) PointStandardStreamsAtFile();
+  if (redirected_) PointStandardStreamsAtFile(resync_);
 }
 
 bool LogFile::RedirectStandardStreams(void (*resync)()) {
-  if (!PointStandardStreamsAtFile()) return false;
+  if (!PointStandardStreamsAtFile(resync)) return false;
   resync_ = resync;
+  redirected_ = true;
   return true;
 }
 
-bool LogFile::PointStandardStreamsAtFile() noexcept {
-  HANDLE file = OpenForAppend(PathOf(0));
-  if (file == nullptr) return false;
-  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_APPEND | _O_TEXT);
-  if (descriptor == -1) {
-    ::CloseHandle(file);
+bool LogFile::PointStandardStreamsAtFile(void (*resync)()) noexcept {
+  HANDLE output = OpenForAppend(PathOf(0));
+  if (output == nullptr) return false;
+  const HANDLE process = ::GetCurrentProcess();
+  HANDLE error = nullptr;
+  HANDLE runtime = nullptr;
+  if (!::DuplicateHandle(process, output, process, &error, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    ::CloseHandle(output);
     return false;
   }
-  std::fflush(stdout);
-  std::fflush(stderr);
-  const bool pointed = _dup2(descriptor, 1) == 0 && _dup2(descriptor, 2) == 0;
-  _close(descriptor);
-  if (!pointed) return false;
-  // Unbuffered, so that what is printed lands in order with the log's own
-  // lines and is not lost when the process ends abruptly.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-  std::setvbuf(stderr, nullptr, _IONBF, 0);
-  ::SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(1)));
-  ::SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(2)));
+  // The runtime's streams follow where the runtime lets them; a library with
+  // a runtime of its own takes the standard handles when resync asks it to.
+  if (::DuplicateHandle(process, output, process, &runtime, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    const int descriptor =
+        _open_osfhandle(reinterpret_cast<intptr_t>(runtime), _O_APPEND | _O_TEXT);
+    if (descriptor == -1) {
+      ::CloseHandle(runtime);
+    } else {
+      PointStream(stdout, descriptor);
+      PointStream(stderr, descriptor);
+      _close(descriptor);
+    }
+  }
+  const HANDLE previous_output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  const HANDLE previous_error = ::GetStdHandle(STD_ERROR_HANDLE);
+  ::SetStdHandle(STD_OUTPUT_HANDLE, output);
+  ::SetStdHandle(STD_ERROR_HANDLE, error);
   std::ios_base::sync_with_stdio(true);
-  if (resync_ != nullptr) resync_();
+  if (resync != nullptr) resync();
+  // The handles of an earlier redirection are this object's, and no longer
+  // in use once the libraries have taken the new ones.
+  if (redirected_) {
+    ::CloseHandle(previous_output);
+    ::CloseHandle(previous_error);
+  }
   return true;
 }
 

@@ -22,22 +22,24 @@ class LogFile : public Log {
   /// first. A line that cannot be written is dropped.
   void Write(LogLevel level, std::string_view message) noexcept override;
 
-  /// Points the process's standard output and error (the runtime's, the C++
-  /// streams and the standard handles) at the log file, then calls resync so
-  /// that a library with streams of its own follows. Used when they lead
-  /// nowhere; false when the file cannot be opened.
+  /// Points the process's standard output and error (the standard handles,
+  /// and the runtime's streams and the C++ streams where the runtime allows)
+  /// at the log file, then calls resync so that a library with a runtime of
+  /// its own follows. Used when they lead nowhere; false when the file cannot
+  /// be opened. Done again after each rotation.
   bool RedirectStandardStreams(void (*resync)());
-  bool streams_redirected() const { return resync_ != nullptr; }
+  bool streams_redirected() const { return redirected_; }
 
  private:
   std::wstring PathOf(int rotation) const;
   void Append(const std::string& line) noexcept;
   /// Renames the full file aside, unless another process did it meanwhile.
   void Rotate() noexcept;
-  bool PointStandardStreamsAtFile() noexcept;
+  bool PointStandardStreamsAtFile(void (*resync)()) noexcept;
 
   std::wstring folder_;
   void (*resync_)() = nullptr;
+  bool redirected_ = false;
 };
 
 }  // namespace quorvane

@@ -304,8 +304,8 @@ UINT FlutterDesktopGetDpiForMonitor(HMONITOR monitor) {
 }
 
 void FlutterDesktopResyncOutputStreams() {
-  // The stand-in writes its log through its own file or the C runtime's stdout,
-  // which follows a newly attached console without help.
+  // An event log on standard output takes the new standard output handle.
+  if (const std::shared_ptr<EventLog> log = EventLog::Latest()) log->FollowStandardOutput();
 }
 
 void StandinReportPluginRegistration(FlutterDesktopPluginRegistrarRef registrar_ref,
