@@ -4,6 +4,7 @@
 
 #include <dbghelp.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -32,6 +33,10 @@ constexpr ULONG kStackGuarantee = 64 * 1024;
 struct CrashState {
   WriteDumpFunction write_dump = nullptr;
   std::optional<std::wstring> folder;
+  // "<folder>\\" with room behind it for a dump name, so that the dump's path
+  // is made without allocating.
+  std::vector<wchar_t> dump_path;
+  size_t name_at = 0;
 };
 
 // Made once and never freed, so that it outlives every static object that a
@@ -41,22 +46,21 @@ volatile LONG reporting = 0;
 volatile DWORD reporting_thread = 0;
 volatile DWORD first_code = 0;
 
-std::wstring DumpPath(const DumpName& name) { return *state->folder + L"\\" + name.data(); }
-
 // The dump of the crashed process, or the Windows error that prevented it.
 DWORD WriteDump(const DumpName& name, EXCEPTION_POINTERS* pointers) {
   if (state->write_dump == nullptr) return ERROR_MOD_NOT_FOUND;
   if (!state->folder) return ERROR_PATH_NOT_FOUND;
-  const std::wstring path = DumpPath(name);
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::copy(name.begin(), name.end(), state->dump_path.begin() + state->name_at);
+  const wchar_t* path = state->dump_path.data();
+  HANDLE file =
+      ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
   MINIDUMP_EXCEPTION_INFORMATION exception{::GetCurrentThreadId(), pointers, FALSE};
   const BOOL written = state->write_dump(::GetCurrentProcess(), ::GetCurrentProcessId(), file,
                                          kDumpType, &exception, nullptr, nullptr);
   const DWORD error = written ? ERROR_SUCCESS : ::GetLastError();
   ::CloseHandle(file);
-  if (!written) ::DeleteFileW(path.c_str());
+  if (!written) ::DeleteFileW(path);
   return written ? ERROR_SUCCESS : (error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
 }
 
@@ -79,8 +83,9 @@ void RemoveOldDumps() {
   if (::InterlockedExchange(&reporting, 1) != 0) {
     // A crash while reporting one ends the process at once; a crash on another
     // thread waits for the first report, which ends the process.
-    if (reporting_thread == ::GetCurrentThreadId())
+    if (reporting_thread == ::GetCurrentThreadId()) {
       ::TerminateProcess(::GetCurrentProcess(), first_code);
+    }
     ::Sleep(INFINITE);
   }
   reporting_thread = ::GetCurrentThreadId();
@@ -154,6 +159,12 @@ void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
         reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
   }
   state->folder = std::move(crash_folder);
+  if (state->folder) {
+    const std::wstring prefix = *state->folder + L"\\";
+    state->dump_path.assign(prefix.begin(), prefix.end());
+    state->name_at = state->dump_path.size();
+    state->dump_path.resize(state->name_at + kDumpNameCapacity, L'\0');
+  }
   ULONG guarantee = kStackGuarantee;
   ::SetThreadStackGuarantee(&guarantee);
   ::SetUnhandledExceptionFilter(&OnUnhandledException);

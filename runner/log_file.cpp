@@ -72,7 +72,7 @@ void LogFile::Write(LogLevel level, std::string_view message) noexcept {
   ::SetLastError(last_error);
 }
 
-void LogFile::Append(const std::string& line) noexcept {
+void LogFile::Append(const std::string& line) {
   UniqueHandle file(OpenForAppend(PathOf(0)));
   if (file.get() == nullptr) return;
   if (IsFull(file.get())) {
@@ -85,7 +85,7 @@ void LogFile::Append(const std::string& line) noexcept {
   ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-void LogFile::Rotate() noexcept {
+void LogFile::Rotate() {
   UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kRotationMutexName));
   if (mutex.get() == nullptr) return;
   const DWORD waited = ::WaitForSingleObject(mutex.get(), kRotationWaitMs);
@@ -113,7 +113,7 @@ bool LogFile::RedirectStandardStreams(void (*resync)()) {
   return true;
 }
 
-bool LogFile::PointStandardStreamsAtFile(void (*resync)()) noexcept {
+bool LogFile::PointStandardStreamsAtFile(void (*resync)()) {
   HANDLE output = OpenForAppend(PathOf(0));
   if (output == nullptr) return false;
   const HANDLE process = ::GetCurrentProcess();

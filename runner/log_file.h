@@ -32,10 +32,10 @@ class LogFile : public Log {
 
  private:
   std::wstring PathOf(int rotation) const;
-  void Append(const std::string& line) noexcept;
+  void Append(const std::string& line);
   /// Renames the full file aside, unless another process did it meanwhile.
-  void Rotate() noexcept;
-  bool PointStandardStreamsAtFile(void (*resync)()) noexcept;
+  void Rotate();
+  bool PointStandardStreamsAtFile(void (*resync)());
 
   std::wstring folder_;
   void (*resync_)() = nullptr;
