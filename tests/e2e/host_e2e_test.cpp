@@ -355,6 +355,7 @@ TEST_F(HostEndToEnd, TheTokenIsStoredAsItsUtf8BytesAndNeverLogged) {
     EXPECT_EQ(event.dump().find("e2e-secret"), std::string::npos) << "the token was logged";
   }
   EXPECT_EQ(host.StandardError().find("e2e-secret"), std::string::npos);
+  EXPECT_EQ(HostLog().find("e2e-secret"), std::string::npos);
 }
 
 TEST_F(HostEndToEnd, WithCloseToTrayOnClosingHidesTheWindowAndTheProcessKeepsRunning) {
