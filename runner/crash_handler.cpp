@@ -21,6 +21,7 @@ using WriteDumpFunction = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
                                         PMINIDUMP_EXCEPTION_INFORMATION,
                                         PMINIDUMP_USER_STREAM_INFORMATION,
                                         PMINIDUMP_CALLBACK_INFORMATION);
+using SymInitializeFunction = BOOL(WINAPI*)(HANDLE, PCWSTR, BOOL);
 
 // Threads, modules (loaded and unloaded) and their stacks; no heap, so that a
 // dump stays small and holds as little of the user's data as it can.
@@ -157,6 +158,13 @@ void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
     // signature-mismatch warning.
     state->write_dump = reinterpret_cast<WriteDumpFunction>(
         reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    // The symbol handler set up now, without reading any module's symbols: a
+    // dump writer that finds it missing may set it up itself after the crash,
+    // reading every module's debug information in the crashed process (Wine's
+    // does, and fails on some).
+    const auto initialize_symbols = reinterpret_cast<SymInitializeFunction>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "SymInitializeW")));
+    if (initialize_symbols != nullptr) initialize_symbols(::GetCurrentProcess(), nullptr, FALSE);
   }
   state->folder = std::move(crash_folder);
   if (state->folder) {
