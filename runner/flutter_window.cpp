@@ -1,10 +1,12 @@
 #include "runner/flutter_window.h"
 
+#include <string>
 #include <utility>
 
 #include "codec/standard_method_codec.h"
 #include "runner/close_decision.h"
 #include "runner/credential_channel.h"
+#include "runner/log.h"
 #include "runner/plugin_registrant.h"
 #include "runner/registry_settings_store.h"
 #include "runner/settings_channel.h"
@@ -68,6 +70,7 @@ FlutterWindow::~FlutterWindow() = default;
 
 bool FlutterWindow::OnCreate() {
   if (!Win32Window::OnCreate()) return false;
+  if (created_callback_) created_callback_(NativeHandle());
 
   // A failed read counts as off: closing then asks the user-interface code.
   close_to_tray_ = ReadCloseToTray();
@@ -77,8 +80,11 @@ bool FlutterWindow::OnCreate() {
   std::unique_ptr<flutter::FlutterViewController> previous = std::exchange(
       view_controller_, std::make_unique<flutter::FlutterViewController>(
                             frame.right - frame.left, frame.bottom - frame.top, project_));
+  const DWORD creation_error = ::GetLastError();
   previous.reset();
   if (view_controller_->GetEngine() == nullptr || view_controller_->GetView() == nullptr) {
+    WriteLog(LogLevel::kError, "The engine's view could not be created (Windows error " +
+                                   std::to_string(creation_error) + ").");
     return false;
   }
 

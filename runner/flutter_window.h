@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "codec/encodable_value.h"
 #include "runner/win32_window.h"
@@ -27,6 +29,12 @@ class FlutterWindow : public Win32Window {
   /// Makes the next close request that is not turned into hiding destroy the
   /// window without asking the user-interface code. Never undone.
   void ConfirmClose() { close_confirmed_ = true; }
+  /// Runs once the native window exists, before the engine starts.
+  void set_created_callback(std::function<void(HWND)> callback) {
+    created_callback_ = std::move(callback);
+  }
+  /// Whether the window was closed because the session is ending.
+  bool session_ended() const { return session_ending_; }
 
  protected:
   /// Starts the engine and its view, registers the plug-ins, opens the
@@ -54,6 +62,7 @@ class FlutterWindow : public Win32Window {
   bool close_to_tray_ = true;
   bool close_confirmed_ = false;
   bool session_ending_ = false;
+  std::function<void(HWND)> created_callback_;
 };
 
 }  // namespace quorvane

@@ -31,14 +31,20 @@ bool IsProcessElevated(InstancePlatform& platform) {
   return elevation.has_value() && *elevation != 0;
 }
 
-int RelaunchElevated(InstancePlatform& platform, const wchar_t* command_line_tail) {
+InstanceOutcome RelaunchElevated(InstancePlatform& platform, const wchar_t* command_line_tail) {
   wchar_t path[kExecutablePathCapacity] = {};
-  if (platform.GetExecutablePath(path, kExecutablePathCapacity) == 0) return 1;
+  if (platform.GetExecutablePath(path, kExecutablePathCapacity) == 0) {
+    return {1, nullptr, ProcessEnd::kRelaunchFailed, platform.LastError()};
+  }
   platform.AllowSetForegroundWindowForAny();
   const bool has_parameters = command_line_tail != nullptr && command_line_tail[0] != L'\0';
   const intptr_t started =
       platform.ExecuteWithVerb(kElevationVerb, path, has_parameters ? command_line_tail : nullptr);
-  return started <= kShellExecuteSuccessThreshold ? 1 : 0;
+  // A declined prompt leaves ERROR_CANCELLED behind.
+  if (started <= kShellExecuteSuccessThreshold) {
+    return {1, nullptr, ProcessEnd::kRelaunchFailed, platform.LastError()};
+  }
+  return {0, nullptr, ProcessEnd::kRelaunchedElevated};
 }
 
 }  // namespace
@@ -62,17 +68,17 @@ bool ActivateExistingWindow(InstancePlatform& platform) {
 
 InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail) {
   // Before the elevation test, so that a second start never prompts.
-  if (ActivateExistingWindow(platform)) return {0, nullptr};
+  if (ActivateExistingWindow(platform)) return {0, nullptr, ProcessEnd::kHandedOver};
 
-  if (!IsProcessElevated(platform)) return {RelaunchElevated(platform, command_line_tail), nullptr};
+  if (!IsProcessElevated(platform)) return RelaunchElevated(platform, command_line_tail);
 
   void* mutex = platform.CreateOwnedMutex(kSingleInstanceMutexName);
-  if (mutex == nullptr) return {1, nullptr};
+  if (mutex == nullptr) return {1, nullptr, ProcessEnd::kMutexFailed, platform.LastError()};
   if (platform.LastError() == kErrorAlreadyExists) {
     platform.CloseHandle(mutex);
     // The other instance may not have its window yet; then nothing is shown.
     ActivateExistingWindow(platform);
-    return {0, nullptr};
+    return {0, nullptr, ProcessEnd::kHandedOver};
   }
   return {std::nullopt, mutex};
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "runner/process_lines.h"
+
 namespace quorvane {
 
 /// The main window's title and class; a second start finds the running
@@ -72,11 +74,14 @@ class InstancePlatform {
   virtual uint32_t LastError() = 0;
 };
 
-/// Either an exit code for the process, or permission to go on holding the
-/// single-instance mutex, which the caller closes at shut-down.
+/// Either an exit code for the process, with why it ends and the Windows error
+/// behind a failure, or permission to go on holding the single-instance mutex,
+/// which the caller closes at shut-down.
 struct InstanceOutcome {
   std::optional<int> exit_code;
   void* mutex = nullptr;
+  ProcessEnd end = ProcessEnd::kHandedOver;
+  uint32_t error = 0;
 };
 
 /// Finds the running instance's window and shows, raises and activates it

@@ -1,5 +1,5 @@
 // The process entry: instance rules, the engine project, the main window and
-// the message loop.
+// the message loop; around them, the log and the crash reports.
 #include <windows.h>
 
 #include <objbase.h>
@@ -7,10 +7,13 @@
 #include <memory>
 #include <optional>
 
+#include "runner/app_data_folder.h"
 #include "runner/command_line.h"
+#include "runner/crash_handler.h"
 #include "runner/debug_console.h"
 #include "runner/flutter_window.h"
 #include "runner/instance_rules.h"
+#include "runner/process_log.h"
 #include "runner/unique_handle.h"
 #include "runner/win32_instance_platform.h"
 #include "runner/window_placement.h"
@@ -38,26 +41,39 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   // Libraries loaded from here on come from the application's folder and the
   // system folder only, never from the current directory or PATH.
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  quorvane::ProcessLog process_log;
+  quorvane::InstallCrashHandler(quorvane::ApplicationDataFolder(L"crashes"));
+
   quorvane::Win32InstancePlatform platform;
   const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(platform, command_line);
-  if (outcome.exit_code) return *outcome.exit_code;
+  if (outcome.exit_code) {
+    process_log.Started(nullptr);
+    process_log.InstanceRulesEnded(outcome);
+    return process_log.Ended(*outcome.exit_code, outcome.end);
+  }
   quorvane::UniqueHandle single_instance_mutex(outcome.mutex);
 
+  bool debug_console = false;
   if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::IsDebuggerPresent()) {
     quorvane::OpenDebugConsole();
+    debug_console = true;
   }
+  // What the engine and the UI code print would otherwise be lost.
+  if (!debug_console) process_log.CaptureStandardStreams(&FlutterDesktopResyncOutputStreams);
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   auto project = std::make_unique<flutter::ProjectDescription>(kBundleDirectory);
   project->set_entrypoint_arguments(quorvane::CommandLineArgumentsUtf8());
 
   auto window = std::make_unique<quorvane::FlutterWindow>(*project);
+  window->set_created_callback(
+      [&process_log](HWND native_window) { process_log.Started(native_window); });
   const quorvane::PixelPoint origin =
       quorvane::CenteredOrigin(PrimaryWorkArea(), PrimaryMonitorDpi());
   if (!window->Create(quorvane::kWindowTitle, origin, quorvane::kDefaultWindowSize)) {
     single_instance_mutex.reset();
     window.reset();
-    return 1;
+    return process_log.Ended(1, quorvane::ProcessEnd::kStartFailed);
   }
   window->SetQuitOnDestroy(true);
 
@@ -72,6 +88,8 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
 
   ::CoUninitialize();
   single_instance_mutex.reset();
+  const bool session_ended = window->session_ended();
   window.reset();
-  return 0;
+  return process_log.Ended(
+      0, session_ended ? quorvane::ProcessEnd::kSessionEnded : quorvane::ProcessEnd::kClosed);
 }

@@ -12,7 +12,8 @@ namespace standin {
 class EventLog {
  public:
   /// Writes to the file at path (emptied first) or, with an empty path or one
-  /// that cannot be opened, to standard output. The log becomes the latest one.
+  /// that cannot be opened, to the process's standard output handle. The log
+  /// becomes the latest one.
   static std::shared_ptr<EventLog> Open(const std::wstring& path);
   /// The most recently opened log, or null before the first.
   static std::shared_ptr<EventLog> Latest();
@@ -20,6 +21,10 @@ class EventLog {
   ~EventLog();
   EventLog(const EventLog&) = delete;
   EventLog& operator=(const EventLog&) = delete;
+
+  /// A log on standard output takes the process's standard output handle again,
+  /// as an engine with a runtime of its own does when asked to resync.
+  void FollowStandardOutput();
 
   /// Writes the event as one line. Text that is not valid UTF-8 is written with
   /// replacement characters. Safe from any thread.
@@ -30,6 +35,7 @@ class EventLog {
 
   std::mutex mutex_;
   std::FILE* file_;
+  bool to_standard_output_ = false;
 };
 
 }  // namespace standin

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "standin/engine/engine.h"
+#include "standin/engine/fault.h"
 #include "standin/engine/handle_registry.h"
 #include "standin/engine/messenger.h"
 #include "standin/engine/standin_exports.h"
@@ -191,9 +192,14 @@ void FlutterDesktopViewControllerForceRedraw(FlutterDesktopViewControllerRef con
 }
 
 bool FlutterDesktopViewControllerHandleTopLevelWindowProc(
-    FlutterDesktopViewControllerRef controller_ref, HWND, UINT, WPARAM, LPARAM, LRESULT*) {
-  // The stand-in consumes no top-level window message: the host handles them all.
+    FlutterDesktopViewControllerRef controller_ref, HWND, UINT message, WPARAM wparam, LPARAM,
+    LRESULT*) {
+  // The stand-in consumes no top-level window message: the host handles them
+  // all. A fault step's message crashes the host right here.
   ControllerOf(controller_ref, "FlutterDesktopViewControllerHandleTopLevelWindowProc");
+  if (message == standin::FaultMessage()) {
+    standin::CrashHost(static_cast<standin::ScriptStep::Fault>(wparam));
+  }
   return false;
 }
 
@@ -298,8 +304,8 @@ UINT FlutterDesktopGetDpiForMonitor(HMONITOR monitor) {
 }
 
 void FlutterDesktopResyncOutputStreams() {
-  // The stand-in writes its log through its own file or the C runtime's stdout,
-  // which follows a newly attached console without help.
+  // An event log on standard output takes the new standard output handle.
+  if (const std::shared_ptr<EventLog> log = EventLog::Latest()) log->FollowStandardOutput();
 }
 
 void StandinReportPluginRegistration(FlutterDesktopPluginRegistrarRef registrar_ref,

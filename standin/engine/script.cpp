@@ -78,6 +78,17 @@ void ParseStep(const json& step, ScriptStep* parsed) {
     }
     parsed->kind = ScriptStep::Kind::kReplyToClose;
     parsed->reply_to_close = step["reply_to_close"].get<bool>();
+  } else if (step.contains("fault")) {
+    RequireOnlyKeys(step, {"fault"});
+    const std::string& fault = RequireString(step, "fault");
+    if (fault == "access_violation") {
+      parsed->fault = ScriptStep::Fault::kAccessViolation;
+    } else if (fault == "terminate") {
+      parsed->fault = ScriptStep::Fault::kTerminate;
+    } else {
+      throw StepError("\"fault\" must be \"access_violation\" or \"terminate\"");
+    }
+    parsed->kind = ScriptStep::Kind::kFault;
   } else if (step.contains("end")) {
     RequireOnlyKeys(step, {"end"});
     if (step["end"] != true) throw StepError("\"end\" must be true");

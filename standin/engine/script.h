@@ -19,8 +19,13 @@ struct ScriptStep {
     kPostClose,     // post WM_CLOSE to the top-level window
     kReplyToClose,  // answer (or stop answering) closeRequested with "close"
     kEnd,           // send nothing more
+    kFault,         // crash the host inside its window procedure
     kError,         // a line that is no step; error says why
   };
+
+  /// How a fault step crashes the host: a processor exception, or a C++
+  /// exception that reaches std::terminate.
+  enum class Fault { kAccessViolation, kTerminate };
 
   /// How long a call or raw step waits for its reply unless it says otherwise.
   static constexpr uint32_t kDefaultTimeoutMs = 10000;
@@ -36,6 +41,7 @@ struct ScriptStep {
   uint32_t wait_ms = 0;
   uint32_t timeout_ms = kDefaultTimeoutMs;
   bool reply_to_close = false;
+  Fault fault = Fault::kAccessViolation;
   std::string error;
 };
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "codec/standard_method_codec.h"
+#include "standin/engine/fault.h"
 #include "standin/engine/gdi_object.h"
 #include "standin/engine/host_reply.h"
 #include "standin/engine/text_conversion.h"
@@ -48,6 +49,14 @@ void ScriptRunner::Advance() {
           host_.Log().Write({{"event", "script_error"},
                              {"line", step.line},
                              {"message", "the view is not inside a top-level window"}});
+        }
+        break;
+      case ScriptStep::Kind::kFault:
+        if (const HWND window = host_.TopLevelWindow()) {
+          // Handled by the host's window procedure, which offers it to the
+          // engine first; the engine then crashes the host there.
+          PostMessageW(window, FaultMessage(), static_cast<WPARAM>(step.fault), 0);
+          YieldToLoop();
         }
         break;
       case ScriptStep::Kind::kReplyToClose:

@@ -1,5 +1,8 @@
 #include "tests/e2e/host_process.h"
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -12,13 +15,6 @@ constexpr wchar_t kHostExecutable[] = L"quorvane_ai.exe";
 void WriteUtf8File(const std::wstring& path, const std::string& content) {
   std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
   file << content;
-}
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
 }
 
 // The current environment without the stand-in's variables, plus extra.
@@ -47,6 +43,51 @@ std::wstring EnvironmentBlock(const std::map<std::wstring, std::wstring>& extra)
 
 }  // namespace
 
+std::string ReadFile(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+std::wstring HostDataFolder() {
+  wchar_t* local_app_data = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local_app_data))) {
+    folder = std::wstring(local_app_data) + L"\\Quorvane AI";
+  }
+  ::CoTaskMemFree(local_app_data);
+  return folder;
+}
+
+std::string HostLog() { return ReadFile(HostDataFolder() + L"\\logs\\quorvane_ai.log"); }
+
+std::vector<std::wstring> HostDumps() {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search =
+      ::FindFirstFileW((HostDataFolder() + L"\\crashes\\quorvane_ai-*.dmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void RemoveHostDiagnostics() {
+  const std::wstring logs = HostDataFolder() + L"\\logs";
+  for (int rotation = 0; rotation <= 3; ++rotation) {
+    std::wstring name = logs + L"\\quorvane_ai.log";
+    if (rotation > 0) name += L"." + std::to_wstring(rotation);
+    ::DeleteFileW(name.c_str());
+  }
+  for (const std::wstring& dump : HostDumps()) {
+    ::DeleteFileW((HostDataFolder() + L"\\crashes\\" + dump).c_str());
+  }
+}
+
 const wchar_t kHostWindowTitle[] = L"Quorvane AI \u7efc\u5408\u5e73\u53f0";
 
 std::wstring BinaryDirectory() {
@@ -67,7 +108,7 @@ std::wstring TemporaryPath(const std::wstring& stem) {
 HostProcess::HostProcess(const HostOptions& options)
     : log_path_(TemporaryPath(L"events.jsonl")), error_path_(TemporaryPath(L"stderr.txt")) {
   std::map<std::wstring, std::wstring> environment = options.environment;
-  environment[L"STANDIN_LOG"] = log_path_;
+  environment[L"STANDIN_LOG"] = options.without_standard_streams ? L"" : log_path_;
   if (!options.script.empty()) {
     script_path_ = TemporaryPath(L"script.jsonl");
     std::string lines;
@@ -85,8 +126,8 @@ HostProcess::HostProcess(const HostOptions& options)
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nullptr;
-  startup.hStdOutput = error_file;
-  startup.hStdError = error_file;
+  startup.hStdOutput = options.without_standard_streams ? nullptr : error_file;
+  startup.hStdError = options.without_standard_streams ? nullptr : error_file;
 
   const std::wstring directory = BinaryDirectory();
   std::wstring command_line = L"\"" + directory + L"\\" + kHostExecutable + L"\"";

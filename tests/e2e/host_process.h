@@ -35,6 +35,10 @@ struct HostOptions {
   std::wstring command_line_tail;
   /// Extra environment variables for the host.
   std::map<std::wstring, std::wstring> environment;
+  /// Started as Explorer starts programs: without standard output and error.
+  /// The stand-in then prints its events to standard output instead of the
+  /// event log file.
+  bool without_standard_streams = false;
 };
 
 /// One run of quorvane_ai.exe. Destroying it ends the process if it is still
@@ -86,6 +90,16 @@ std::function<bool(const Json&)> EventIs(const std::string& name, const Json& me
 
 /// Waits for condition to hold, polling; false when the timeout passed first.
 bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout = kPatience);
+
+/// "%LOCALAPPDATA%\\Quorvane AI", where the host keeps its log and dumps.
+std::wstring HostDataFolder();
+/// The host's log file as it is now; empty when there is none.
+std::string HostLog();
+/// The host's crash dumps, oldest first.
+std::vector<std::wstring> HostDumps();
+/// Removes the host's log files and dumps.
+void RemoveHostDiagnostics();
+std::string ReadFile(const std::wstring& path);
 
 /// The application's window title.
 extern const wchar_t kHostWindowTitle[];

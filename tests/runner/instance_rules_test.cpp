@@ -144,6 +144,7 @@ TEST(InstanceRules, ActivatesARunningInstanceBeforeAnythingElse) {
   const InstanceOutcome outcome = ApplyInstanceRules(platform, L"--flag");
 
   EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.end, ProcessEnd::kHandedOver);
   EXPECT_EQ(outcome.mutex, nullptr);
   EXPECT_EQ(platform.searched_class, L"FLUTTER_RUNNER_WIN32_WINDOW");
   EXPECT_EQ(platform.searched_title, L"Quorvane AI \u7efc\u5408\u5e73\u53f0");
@@ -198,6 +199,7 @@ TEST(InstanceRules, NotElevatedRelaunchesThroughRunasWithTheSameTail) {
   const InstanceOutcome outcome = ApplyInstanceRules(platform, L"a \"b c\"");
 
   EXPECT_EQ(outcome.exit_code, 0);
+  EXPECT_EQ(outcome.end, ProcessEnd::kRelaunchedElevated);
   EXPECT_EQ(platform.verb, L"runas");
   EXPECT_EQ(platform.file, L"C:\\Apps\\quorvane_ai.exe");
   EXPECT_EQ(platform.parameters, L"a \"b c\"");
@@ -213,7 +215,11 @@ TEST(InstanceRules, ARefusedRelaunchExitsWithOne) {
     FakeInstancePlatform platform;
     platform.elevation = 0;
     platform.shell_result = refused;
-    EXPECT_EQ(ApplyInstanceRules(platform, L"").exit_code, 1) << "shell result " << refused;
+    platform.last_error = 1223;  // ERROR_CANCELLED: the prompt was declined
+    const InstanceOutcome outcome = ApplyInstanceRules(platform, L"");
+    EXPECT_EQ(outcome.exit_code, 1) << "shell result " << refused;
+    EXPECT_EQ(outcome.end, ProcessEnd::kRelaunchFailed);
+    EXPECT_EQ(outcome.error, 1223u);
   }
 }
 
@@ -270,10 +276,13 @@ TEST(InstanceRules, ElevatedTakesTheMutexAndGoesOn) {
 TEST(InstanceRules, AMutexThatCannotBeCreatedExitsWithOne) {
   FakeInstancePlatform platform;
   platform.mutex_created = false;
+  platform.last_error = 5;
 
   const InstanceOutcome outcome = ApplyInstanceRules(platform, nullptr);
 
   EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_EQ(outcome.end, ProcessEnd::kMutexFailed);
+  EXPECT_EQ(outcome.error, 5u);
   EXPECT_EQ(outcome.mutex, nullptr);
 }
 

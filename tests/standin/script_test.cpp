@@ -40,6 +40,10 @@ TEST(Script, ParsesEveryStepKind) {
   ASSERT_EQ(reply.kind, Kind::kReplyToClose);
   EXPECT_FALSE(reply.reply_to_close);
   EXPECT_EQ(ParseScriptLine(R"({"end": true})", 1).kind, Kind::kEnd);
+  const ScriptStep violation = ParseScriptLine(R"({"fault": "access_violation"})", 1);
+  ASSERT_EQ(violation.kind, Kind::kFault);
+  EXPECT_EQ(violation.fault, ScriptStep::Fault::kAccessViolation);
+  EXPECT_EQ(ParseScriptLine(R"({"fault": "terminate"})", 1).fault, ScriptStep::Fault::kTerminate);
 }
 
 TEST(Script, RefusesMalformedStepsWithoutQuotingThem) {
@@ -55,6 +59,7 @@ TEST(Script, RefusesMalformedStepsWithoutQuotingThem) {
            R"({"post": "minimize"})",
            R"({"reply_to_close": 1})",
            R"({"end": false})",
+           R"({"fault": "s3cret"})",
            R"({"sleep": 5})",
            R"(["call"])",
            R"({"call": "c", "method": "m", "args": {"$int32": "s3cret"}})",

@@ -1,0 +1,42 @@
+// What the log says when the process starts and when it ends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+enum class DpiAwareness { kUnknown, kUnaware, kSystem, kPerMonitor, kPerMonitorV2 };
+
+/// What a support engineer needs to know about the machine and the start. The
+/// arguments themselves are never logged, only their number.
+struct StartFacts {
+  /// From the executable's version resource; empty when it cannot be read.
+  std::string program_version;
+  uint32_t windows_major = 0;
+  uint32_t windows_minor = 0;
+  uint32_t windows_build = 0;
+  DpiAwareness dpi_awareness = DpiAwareness::kUnknown;
+  int monitors = 0;
+  /// None when the process has no window (it hands over, or could not make it).
+  std::optional<uint32_t> window_dpi;
+  size_t argument_count = 0;
+};
+
+/// How the process ends.
+enum class ProcessEnd {
+  kClosed,              // the window was closed
+  kSessionEnded,        // log-off, shut-down or an installer's restart request
+  kHandedOver,          // another instance was running and was brought forward
+  kRelaunchedElevated,  // the elevated re-launch took over
+  kRelaunchFailed,      // the elevated re-launch was declined or could not start
+  kMutexFailed,         // the single-instance mutex could not be created
+  kStartFailed,         // the window (or the engine's view) could not be created
+};
+
+std::string FormatStartLine(const StartFacts& facts);
+/// "Exiting with code 0: the window was closed."
+std::string FormatEndLine(int exit_code, ProcessEnd end);
+
+}  // namespace quorvane

@@ -1,0 +1,85 @@
+#include "runner/process_log.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "codec/diagnostic.h"
+#include "runner/app_data_folder.h"
+#include "runner/command_line.h"
+#include "runner/process_facts.h"
+
+namespace quorvane {
+namespace {
+
+// The log file of the process's ProcessLog, or null.
+LogFile* mirrored_file = nullptr;
+
+// Every diagnostic line goes to standard error exactly as before, and into the
+// log too; when standard error is the log itself, only the log's line is kept.
+void MirrorDiagnostic(std::string_view line) {
+  const DWORD last_error = ::GetLastError();
+  if (mirrored_file == nullptr || !mirrored_file->streams_redirected()) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+  }
+  WriteLog(LogLevel::kWarning, line);
+  ::SetLastError(last_error);
+}
+
+bool StandardErrorLeadsNowhere() {
+  const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
+  return error == nullptr || error == INVALID_HANDLE_VALUE ||
+         ::GetFileType(error) == FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+ProcessLog::ProcessLog() {
+  if (const std::optional<std::wstring> folder = ApplicationDataFolder(L"logs")) {
+    file_ = std::make_unique<LogFile>(*folder);
+  }
+  mirrored_file = file_.get();
+  SetProcessLog(file_.get());
+  flutter::SetDiagnosticSink(&MirrorDiagnostic);
+}
+
+ProcessLog::~ProcessLog() {
+  flutter::SetDiagnosticSink(nullptr);
+  SetProcessLog(nullptr);
+  mirrored_file = nullptr;
+}
+
+void ProcessLog::CaptureStandardStreams(void (*resync)()) {
+  if (file_ != nullptr && StandardErrorLeadsNowhere()) file_->RedirectStandardStreams(resync);
+}
+
+void ProcessLog::Started(HWND window) {
+  if (started_) return;
+  started_ = true;
+  StartFacts facts = GatherStartFacts(window);
+  facts.argument_count = CommandLineArgumentsUtf8().size();
+  WriteLog(LogLevel::kInfo, FormatStartLine(facts));
+}
+
+void ProcessLog::InstanceRulesEnded(const InstanceOutcome& outcome) {
+  const char* what = nullptr;
+  if (outcome.end == ProcessEnd::kMutexFailed) {
+    what = "The single-instance mutex could not be created";
+  } else if (outcome.end == ProcessEnd::kRelaunchFailed) {
+    what = "The elevated re-launch was declined or could not start";
+  }
+  if (what == nullptr) return;
+  WriteLog(LogLevel::kError,
+           std::string(what) + " (Windows error " + std::to_string(outcome.error) + ").");
+}
+
+int ProcessLog::Ended(int exit_code, ProcessEnd end) {
+  Started(nullptr);
+  WriteLog(LogLevel::kInfo, FormatEndLine(exit_code, end));
+  return exit_code;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,47 @@
+// The log of this process: where it is, what goes into it at start and end,
+// and the diagnostic lines mirrored into it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "runner/instance_rules.h"
+#include "runner/log_file.h"
+#include "runner/process_lines.h"
+
+namespace quorvane {
+
+class ProcessLog {
+ public:
+  /// Opens the log under the user's local application data (none when its
+  /// folder cannot be made) as the process's log, and from now on mirrors
+  /// every diagnostic line into it; standard error still gets each line as
+  /// before.
+  ProcessLog();
+  /// Stops both.
+  ~ProcessLog();
+
+  ProcessLog(const ProcessLog&) = delete;
+  ProcessLog& operator=(const ProcessLog&) = delete;
+
+  /// When standard error leads nowhere (a start from Explorer, the Start menu,
+  /// at login), points standard output and error at the log, then calls resync
+  /// so that the engine follows.
+  void CaptureStandardStreams(void (*resync)());
+
+  /// The start line, once; window is the main window, or null when there is
+  /// none.
+  void Started(HWND window);
+  /// The error behind an exit that the instance rules decided, if any.
+  void InstanceRulesEnded(const InstanceOutcome& outcome);
+  /// The end line (after the start line, if it was not written yet); returns
+  /// exit_code.
+  int Ended(int exit_code, ProcessEnd end);
+
+ private:
+  std::unique_ptr<LogFile> file_;
+  bool started_ = false;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,105 @@
+// The log file under Wine: appending, rotation, and staying out of the way.
+#include "runner/log_file.h"
+
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace quorvane {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::MatchesRegex;
+
+std::wstring FreshFolder() {
+  static int counter = 0;
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder =
+      std::wstring(temp) + L"quorvane_log_test_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+      std::to_wstring(::GetTickCount64()) + L"_" + std::to_wstring(++counter);
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+void WriteFile(const std::wstring& path, const std::string& content) {
+  std::ofstream(path.c_str(), std::ios::binary) << content;
+}
+
+TEST(LogFile, AppendsOneLinePerEventFromEveryWriter) {
+  const std::wstring folder = FreshFolder();
+  LogFile first(folder);
+  LogFile second(folder);
+  // A reader holding the file open, as a support engineer's editor may.
+  HANDLE reader = ::CreateFileW((folder + L"\\quorvane_ai.log").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  first.Write(LogLevel::kInfo, "one");
+  second.Write(LogLevel::kWarning, "two");
+  first.Write(LogLevel::kError, "three");
+  ::CloseHandle(reader);
+
+  // gtest's own regular expressions on Windows: \d, no brackets or counts.
+  const std::string time = "\\d\\d\\d\\d-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\dZ ";
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  std::istringstream lines(ReadFile(folder + L"\\quorvane_ai.log"));
+  std::string line;
+  for (const char* expected : {" INFO one\r", " WARN two\r", " ERROR three\r"}) {
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_THAT(line, MatchesRegex("^" + time + pid + expected + "$"));
+  }
+  EXPECT_FALSE(std::getline(lines, line));
+}
+
+TEST(LogFile, AFullFileIsRenamedAsideAndOnlyThreeAreKept) {
+  const std::wstring folder = FreshFolder();
+  WriteFile(folder + L"\\quorvane_ai.log", std::string(kLogRotationBytes, 'x'));
+  WriteFile(folder + L"\\quorvane_ai.log.1", "first");
+  WriteFile(folder + L"\\quorvane_ai.log.2", "second");
+  WriteFile(folder + L"\\quorvane_ai.log.3", "third");
+
+  LogFile log(folder);
+  log.Write(LogLevel::kInfo, "fresh");
+
+  EXPECT_THAT(ReadFile(folder + L"\\quorvane_ai.log"), EndsWith(" INFO fresh\r\n"));
+  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log").find('x'), std::string::npos);
+  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.1"), std::string(kLogRotationBytes, 'x'));
+  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.2"), "first");
+  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.3"), "second");
+  EXPECT_EQ(::GetFileAttributesW((folder + L"\\quorvane_ai.log.4").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  // Just below the limit nothing moves.
+  WriteFile(folder + L"\\quorvane_ai.log", std::string(kLogRotationBytes - 1, 'y'));
+  log.Write(LogLevel::kInfo, "appended");
+  const std::string kept = ReadFile(folder + L"\\quorvane_ai.log");
+  EXPECT_EQ(kept.substr(0, kLogRotationBytes - 1), std::string(kLogRotationBytes - 1, 'y'));
+  EXPECT_THAT(kept, EndsWith(" INFO appended\r\n"));
+  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.1"), std::string(kLogRotationBytes, 'x'));
+}
+
+TEST(LogFile, AnUnwritableLogIsSilentAndLeavesTheLastErrorAlone) {
+  const std::wstring missing = FreshFolder() + L"\\missing";
+  LogFile log(missing);
+  ::SetLastError(1234);
+  log.Write(LogLevel::kError, "lost");
+  EXPECT_EQ(::GetLastError(), 1234u);
+  EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(log.RedirectStandardStreams(nullptr));
+  EXPECT_FALSE(log.streams_redirected());
+}
+
+}  // namespace
+}  // namespace quorvane
