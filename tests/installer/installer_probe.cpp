@@ -92,22 +92,35 @@ int PrintCredential(const wchar_t* name) {
   return 1;
 }
 
-int Run(const wchar_t* command_line) {
+// Starts a program; reports why when it cannot.
+bool Start(const wchar_t* command_line, PROCESS_INFORMATION& process) {
   std::wstring writable(command_line);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
     std::fprintf(stderr, "cannot start the program (error %lu)\n", GetLastError());
-    return 255;
+    return false;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  return true;
+}
+
+// The exit code of a started program, its handles closed.
+int Finish(const PROCESS_INFORMATION& process) {
   DWORD code = 255;
   GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return static_cast<int>(code);
+}
+
+int Run(const wchar_t* command_line) {
+  PROCESS_INFORMATION process{};
+  if (!Start(command_line, process)) {
+    return 255;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  return Finish(process);
 }
 
 constexpr wchar_t kHostClass[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
@@ -208,13 +221,8 @@ BOOL CALLBACK PrintChildText(HWND window, LPARAM) {
 }
 
 int Dialog(const wchar_t* command_line) {
-  std::wstring writable(command_line);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    std::fprintf(stderr, "cannot start the program (error %lu)\n", GetLastError());
+  if (!Start(command_line, process)) {
     return 255;
   }
   HWND found = nullptr;
@@ -232,11 +240,7 @@ int Dialog(const wchar_t* command_line) {
     PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
   }
   WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 255;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
+  return Finish(process);
 }
 
 // Default processing agrees to WM_QUERYENDSESSION and ignores WM_ENDSESSION.

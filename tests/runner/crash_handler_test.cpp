@@ -17,6 +17,7 @@
 
 #include "runner/crash_rules.h"
 #include "runner/log_file.h"
+#include "tests/support/temp_folder.h"
 
 namespace quorvane {
 namespace {
@@ -35,23 +36,7 @@ void ThrowThroughNoexcept() noexcept {
   thrower();
 }
 
-std::wstring FreshFolder() {
-  static int counter = 0;
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder =
-      std::wstring(temp) + L"quorvane_crash_test_" + std::to_wstring(::GetCurrentProcessId()) +
-      L"_" + std::to_wstring(::GetTickCount64()) + L"_" + std::to_wstring(++counter);
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
+std::wstring FreshFolder() { return test_files::FreshFolder(L"quorvane_crash_test_"); }
 
 std::vector<std::wstring> Dumps(const std::wstring& folder) {
   std::vector<std::wstring> names;
@@ -116,9 +101,9 @@ TEST(CrashHandler, AnUncaughtExceptionWritesADumpLogsItAndExitsWithTheFastFailCo
   ASSERT_THAT(dumps, SizeIs(kKeptDumps));
   EXPECT_EQ(dumps.front(), L"quorvane_ai-20000111T000000Z-1.dmp");
   const std::wstring newest = dumps.back();
-  EXPECT_EQ(ReadFile(folder + L"\\" + newest).substr(0, 4), "MDMP");
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\" + newest).substr(0, 4), "MDMP");
   EXPECT_NE(::GetFileAttributesW((folder + L"\\notes.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-  const std::string log = ReadFile(folder + L"\\quorvane_ai.log");
+  const std::string log = test_files::ReadWholeFile(folder + L"\\quorvane_ai.log");
   EXPECT_THAT(log, HasSubstr(" ERROR Crash (std::terminate): exception 0xC0000409 at 0x"));
   EXPECT_THAT(log, HasSubstr("; dump " + std::string(newest.begin(), newest.end()) + ".\r\n"));
 }
@@ -127,7 +112,8 @@ TEST(CrashHandler, AbortIsReportedToo) {
   const std::wstring folder = FreshFolder();
   EXPECT_EQ(CrashChild("abort", folder), kFastFailCode);
   ASSERT_THAT(Dumps(folder), SizeIs(1));
-  EXPECT_THAT(ReadFile(folder + L"\\quorvane_ai.log"), HasSubstr(" ERROR Crash (abort): "));
+  EXPECT_THAT(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log"),
+              HasSubstr(" ERROR Crash (abort): "));
 }
 
 }  // namespace

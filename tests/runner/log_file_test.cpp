@@ -10,29 +10,15 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace quorvane {
 namespace {
 
 using ::testing::EndsWith;
 using ::testing::MatchesRegex;
 
-std::wstring FreshFolder() {
-  static int counter = 0;
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder =
-      std::wstring(temp) + L"quorvane_log_test_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-      std::to_wstring(::GetTickCount64()) + L"_" + std::to_wstring(++counter);
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
-
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
+std::wstring FreshFolder() { return test_files::FreshFolder(L"quorvane_log_test_"); }
 
 void WriteFile(const std::wstring& path, const std::string& content) {
   std::ofstream(path.c_str(), std::ios::binary) << content;
@@ -54,7 +40,7 @@ TEST(LogFile, AppendsOneLinePerEventFromEveryWriter) {
   // gtest's own regular expressions on Windows: \d, no brackets or counts.
   const std::string time = "\\d\\d\\d\\d-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\dZ ";
   const std::string pid = std::to_string(::GetCurrentProcessId());
-  std::istringstream lines(ReadFile(folder + L"\\quorvane_ai.log"));
+  std::istringstream lines(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log"));
   std::string line;
   for (const char* expected : {" INFO one\r", " WARN two\r", " ERROR three\r"}) {
     ASSERT_TRUE(std::getline(lines, line));
@@ -73,21 +59,24 @@ TEST(LogFile, AFullFileIsRenamedAsideAndOnlyThreeAreKept) {
   LogFile log(folder);
   log.Write(LogLevel::kInfo, "fresh");
 
-  EXPECT_THAT(ReadFile(folder + L"\\quorvane_ai.log"), EndsWith(" INFO fresh\r\n"));
-  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log").find('x'), std::string::npos);
-  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.1"), std::string(kLogRotationBytes, 'x'));
-  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.2"), "first");
-  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.3"), "second");
+  EXPECT_THAT(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log"),
+              EndsWith(" INFO fresh\r\n"));
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log").find('x'), std::string::npos);
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log.1"),
+            std::string(kLogRotationBytes, 'x'));
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log.2"), "first");
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log.3"), "second");
   EXPECT_EQ(::GetFileAttributesW((folder + L"\\quorvane_ai.log.4").c_str()),
             INVALID_FILE_ATTRIBUTES);
 
   // Just below the limit nothing moves.
   WriteFile(folder + L"\\quorvane_ai.log", std::string(kLogRotationBytes - 1, 'y'));
   log.Write(LogLevel::kInfo, "appended");
-  const std::string kept = ReadFile(folder + L"\\quorvane_ai.log");
+  const std::string kept = test_files::ReadWholeFile(folder + L"\\quorvane_ai.log");
   EXPECT_EQ(kept.substr(0, kLogRotationBytes - 1), std::string(kLogRotationBytes - 1, 'y'));
   EXPECT_THAT(kept, EndsWith(" INFO appended\r\n"));
-  EXPECT_EQ(ReadFile(folder + L"\\quorvane_ai.log.1"), std::string(kLogRotationBytes, 'x'));
+  EXPECT_EQ(test_files::ReadWholeFile(folder + L"\\quorvane_ai.log.1"),
+            std::string(kLogRotationBytes, 'x'));
 }
 
 TEST(LogFile, AnUnwritableLogIsSilentAndLeavesTheLastErrorAlone) {
