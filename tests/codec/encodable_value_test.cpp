@@ -8,6 +8,8 @@
 #include <string>
 #include <variant>
 
+#include "tests/codec/encodable_value_printer.h"
+
 namespace flutter {
 namespace {
 
@@ -33,6 +35,16 @@ TEST(EncodableValue, CheckedAccessOfAnotherAlternativeThrowsBadVariantAccess) {
   } catch (const std::bad_variant_access& error) {
     EXPECT_STREQ(error.what(), "bad variant access");
   }
+}
+
+TEST(EncodableValue, TestFailuresPrintValuesReadably) {
+  const EncodableValue value(EncodableMap{
+      {EncodableValue("a\n"), EncodableValue(EncodableList{EncodableValue(), EncodableValue(true),
+                                                           EncodableValue(int64_t{-3})})},
+      {EncodableValue("b"), EncodableValue(std::vector<int32_t>(20, 7))}});
+  EXPECT_EQ(testing::PrintToString(value),
+            "{\"a\\x0a\": [null, true, int64 -3], \"b\": int32[7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, "
+            "7, 7, 7, 7, ... 4 more]}");
 }
 
 TEST(EncodableValue, CopiesAreDeepAndIndependent) {
