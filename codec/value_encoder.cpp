@@ -39,8 +39,8 @@ constexpr char kValueTooLarge[] = "Value too large in StandardCodecSerializer::W
 template <typename Writer, bool kDirect>
 class Encoder {
  public:
-  Encoder(const StandardCodecSerializer& serializer, Writer writer)
-      : serializer_(serializer), writer_(writer), depth_(NestingLevel::ThreadDepth()) {}
+  Encoder(const StandardCodecSerializer& serializer, typename Writer::Stream* stream)
+      : serializer_(serializer), writer_(stream), depth_(NestingLevel::ThreadDepth()) {}
 
   // A switch on the alternative rather than std::visit: the compiler inlines
   // each case, so a level of nesting costs a jump and not an indirect call.
@@ -169,7 +169,10 @@ class Encoder {
     if constexpr (kDirect) {
       WriteValue(value);
     } else {
+      // The derived serializer writes to the stream itself.
+      writer_.Suspend();
       serializer_.WriteValue(value, writer_.stream());
+      writer_.Resume();
     }
   }
 
@@ -179,12 +182,12 @@ class Encoder {
 };
 
 template <typename Writer>
-void WriteWith(const StandardCodecSerializer& serializer, bool direct, Writer writer,
-               const EncodableValue& value) {
+void WriteWith(const StandardCodecSerializer& serializer, bool direct,
+               typename Writer::Stream* stream, const EncodableValue& value) {
   if (direct) {
-    Encoder<Writer, true>(serializer, writer).WriteValue(value);
+    Encoder<Writer, true>(serializer, stream).WriteValue(value);
   } else {
-    Encoder<Writer, false>(serializer, writer).WriteValue(value);
+    Encoder<Writer, false>(serializer, stream).WriteValue(value);
   }
 }
 
@@ -193,21 +196,20 @@ void WriteWith(const StandardCodecSerializer& serializer, bool direct, Writer wr
 void EncodeValue(const StandardCodecSerializer& serializer, bool direct,
                  const EncodableValue& value, ByteStreamWriter* stream) {
   if (typeid(*stream) == typeid(ByteBufferStreamWriter)) {
-    WriteWith(serializer, direct, BufferWriter(static_cast<ByteBufferStreamWriter*>(stream)),
-              value);
+    WriteWith<BufferWriter>(serializer, direct, static_cast<ByteBufferStreamWriter*>(stream),
+                            value);
     return;
   }
-  WriteWith(serializer, direct, VirtualWriter(stream), value);
+  WriteWith<VirtualWriter>(serializer, direct, stream, value);
 }
 
 void EncodeString(const StandardCodecSerializer& serializer, const std::string& text,
                   ByteStreamWriter* stream) {
   if (typeid(*stream) == typeid(ByteBufferStreamWriter)) {
-    BufferWriter writer(static_cast<ByteBufferStreamWriter*>(stream));
-    Encoder<BufferWriter, true>(serializer, writer).WriteBlock(kString, text.data(), text.size());
-  } else {
-    Encoder<VirtualWriter, true>(serializer, VirtualWriter(stream))
+    Encoder<BufferWriter, true>(serializer, static_cast<ByteBufferStreamWriter*>(stream))
         .WriteBlock(kString, text.data(), text.size());
+  } else {
+    Encoder<VirtualWriter, true>(serializer, stream).WriteBlock(kString, text.data(), text.size());
   }
 }
 
