@@ -76,6 +76,19 @@ class ByteBufferStreamReader : public ByteStreamReader {
     return bytes;
   }
 
+  /// A one-byte size below 254 and the count bytes it announces, now consumed;
+  /// null, with nothing consumed and nothing printed, when the size takes more
+  /// than one byte or the bytes are not all there.
+  const uint8_t* TakeShortBlock(size_t* count) {
+    if (position_ >= size_) return nullptr;
+    const uint8_t size = bytes_[position_];
+    if (size >= 254 || size >= size_ - position_) return nullptr;
+    const uint8_t* block = bytes_ + position_ + 1;
+    position_ += 1 + size;
+    *count = size;
+    return block;
+  }
+
   /// Prints the invalid-read diagnostic line.
   static void ReportInvalidRead();
 

@@ -77,6 +77,10 @@ class EncodableValue {
   EncodableValue(EncodableMap value) : value_(std::move(value)) {}
   EncodableValue(CustomValue value) : value_(std::move(value)) {}
   EncodableValue(std::vector<float> value) : value_(std::move(value)) {}
+  /// Constructs alternative T in place from args, as std::variant does.
+  template <typename T, typename... Args>
+  explicit EncodableValue(std::in_place_type_t<T> alternative, Args&&... args)
+      : value_(alternative, std::forward<Args>(args)...) {}
 
   /// Index of the held alternative (0 to 13).
   size_t index() const { return value_.index(); }

@@ -25,6 +25,7 @@ class VirtualReader {
   void SkipToAlignment(uint8_t alignment) { stream_->SkipToAlignment(alignment); }
   size_t BytesRemaining() const { return stream_->BytesRemaining(); }
   const uint8_t* TakeBytes(size_t) { return nullptr; }
+  const uint8_t* TakeShortBlock(size_t*) { return nullptr; }
 
  private:
   ByteStreamReader* stream_;
@@ -44,6 +45,7 @@ class BufferReader {
   }
   size_t BytesRemaining() const { return stream_->ByteBufferStreamReader::BytesRemaining(); }
   const uint8_t* TakeBytes(size_t count) { return stream_->TakeBytes(count); }
+  const uint8_t* TakeShortBlock(size_t* count) { return stream_->TakeShortBlock(count); }
 
  private:
   ByteBufferStreamReader* stream_;

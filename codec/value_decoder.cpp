@@ -21,6 +21,31 @@ double DoubleFromBits(uint64_t bits) {
   return value;
 }
 
+// Copies count elements from the buffer into a new container, byte for byte.
+// Wider elements go into the vector's storage a slice at a time: the resize
+// zeroes a slice that the copy then overwrites while it is still in the
+// cache, which costs far less than zeroing the whole list first.
+template <typename Container>
+Container CopyElements(const uint8_t* source, size_t count) {
+  using Element = typename Container::value_type;
+  if constexpr (std::is_same_v<Container, std::string>) {
+    return Container(reinterpret_cast<const char*>(source), count);
+  } else if constexpr (sizeof(Element) == 1) {
+    return Container(source, source + count);
+  } else {
+    constexpr size_t kSlice = 8192 / sizeof(Element);
+    Container elements;
+    elements.reserve(count);
+    for (size_t done = 0; done < count;) {
+      const size_t slice = std::min(kSlice, count - done);
+      elements.resize(done + slice);
+      std::memcpy(elements.data() + done, source + done * sizeof(Element), slice * sizeof(Element));
+      done += slice;
+    }
+    return elements;
+  }
+}
+
 // Reads count elements of a fixed width after aligning to it. A payload the
 // buffer cannot hold yields zeros of the announced shape when it is short, and
 // nothing when it is not, so a bare size announcement reserves no memory.
@@ -31,18 +56,7 @@ Container ReadBlock(size_t count, Reader& reader) {
   const uint64_t bytes = static_cast<uint64_t>(count) * sizeof(Element);
   if (bytes <= reader.BytesRemaining()) {
     if (const uint8_t* source = reader.TakeBytes(static_cast<size_t>(bytes))) {
-      if constexpr (std::is_same_v<Container, std::string>) {
-        return Container(reinterpret_cast<const char*>(source), count);
-      } else if (reinterpret_cast<uintptr_t>(source) % alignof(Element) == 0) {
-        // One copying pass (a block move of trivially copyable elements)
-        // instead of zero-filling the elements first.
-        const auto* first = reinterpret_cast<const Element*>(source);
-        return Container(first, first + count);
-      } else {
-        Container elements(count);
-        std::memcpy(elements.data(), source, static_cast<size_t>(bytes));
-        return elements;
-      }
+      return CopyElements<Container>(source, count);
     }
   } else if (bytes > StandardCodecSerializer::kMaxMissingContent) {
     WriteDiagnosticLine(kInvalidReadDiagnostic);
@@ -114,10 +128,33 @@ class Decoder {
   }
 
  private:
+  // The next complete value. The small kinds that fill most lists and maps
+  // are read right here, in the loop that stores them, the same way
+  // ReadValueOfType reads them; the rest, and every value of a derived
+  // serializer, through ReadValueOfType.
   EncodableValue ReadNested() {
     const uint8_t type = reader_.ReadByte();
-    if (direct_) return ReadValueOfType(type);
-    return serializer_.ReadValueOfType(type, reader_.stream());
+    if (!direct_) return serializer_.ReadValueOfType(type, reader_.stream());
+    switch (type) {
+      case kNull:
+        return EncodableValue();
+      case kTrue:
+        return EncodableValue(true);
+      case kFalse:
+        return EncodableValue(false);
+      case kInt32:
+        return EncodableValue(ReadLittleEndian<int32_t>(reader_));
+      case kString: {
+        size_t length = 0;
+        if (const uint8_t* text = reader_.TakeShortBlock(&length)) {
+          return EncodableValue(std::in_place_type<std::string>,
+                                reinterpret_cast<const char*>(text), length);
+        }
+        return ReadValueOfType(type);
+      }
+      default:
+        return ReadValueOfType(type);
+    }
   }
 
   // Converts to the next value read, for constructing it where it is stored.
@@ -128,19 +165,22 @@ class Decoder {
 
   EncodableValue ReadList() {
     NestingLevel level(&depth_, !direct_);
-    if (level.TooDeep()) {
+    const bool too_deep = level.TooDeep();
+    // Built where it is returned, each element read straight into its place.
+    EncodableValue value = too_deep ? EncodableValue() : EncodableValue(EncodableList());
+    if (too_deep) {
       WriteDiagnosticLine(kNestingTooDeepOnRead);
-      return EncodableValue();
+      return value;
     }
     const size_t count = ReadSizeFrom(reader_);
-    EncodableList list;
+    EncodableList& list = *value.GetIf<EncodableList>();
     // Every element takes at least one byte, so this never exceeds the buffer.
     list.reserve(std::min(count, reader_.BytesRemaining()));
     size_t missing = 0;
     for (size_t i = 0; i < count && !MissingBeyondLimit(reader_, &missing); ++i) {
-      list.push_back(ReadNested());
+      list.emplace_back(NestedRead{this});
     }
-    return EncodableValue(std::move(list));
+    return value;
   }
 
   EncodableValue ReadMap() {

@@ -71,11 +71,17 @@ void WriteSizeTo(size_t size, Writer& writer) {
 }
 
 template <typename Reader>
+size_t ReadLongSizeFrom(uint8_t first, Reader& reader) {
+  if (first == kSizeIs16Bits) return ReadLittleEndian<uint16_t>(reader);
+  return ReadLittleEndian<uint32_t>(reader);
+}
+
+// A size below the escape values, the common case, is read in place.
+template <typename Reader>
 size_t ReadSizeFrom(Reader& reader) {
   const uint8_t first = reader.ReadByte();
   if (first < kSizeIs16Bits) return first;
-  if (first == kSizeIs16Bits) return ReadLittleEndian<uint16_t>(reader);
-  return ReadLittleEndian<uint32_t>(reader);
+  return ReadLongSizeFrom(first, reader);
 }
 
 }  // namespace internal
