@@ -119,6 +119,10 @@ class EncodableValue {
 
   const Variant& variant() const { return value_; }
 
+  /// Exchanges the contents in place: two values of one alternative swap that
+  /// alternative's content, without moving it out and back.
+  friend void swap(EncodableValue& left, EncodableValue& right) { left.value_.swap(right.value_); }
+
  private:
   Variant value_;
 };

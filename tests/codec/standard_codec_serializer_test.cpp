@@ -350,6 +350,12 @@ TEST(StandardCodecSerializerMaps, EntriesInAnyOrderDecodeSortedWithTheFirstOfEac
   for (int32_t i = kCount - 1; i >= 0; --i) expected[keys[i]] = {keys[i], i};
   EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
 
+  // Descending with a repeat, and descending until one key breaks the order.
+  EXPECT_TRUE(Entries(Decode(MapMessage({3, 2, 2, 1}))) ==
+              (std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 1}, {3, 0}}));
+  EXPECT_TRUE(Entries(Decode(MapMessage({3, 2, 5, 3}))) ==
+              (std::vector<std::pair<int32_t, int32_t>>{{2, 1}, {3, 0}, {5, 2}}));
+
   EXPECT_EQ(Decode(MapMessage(std::vector<int32_t>(kCount, 7))),
             EncodableValue(EncodableMap{{EncodableValue(7), EncodableValue(0)}}));
 }
