@@ -128,10 +128,11 @@ class Decoder {
   }
 
  private:
-  // The next complete value. The small kinds that fill most lists and maps
-  // are read right here, in the loop that stores them, the same way
-  // ReadValueOfType reads them; the rest, and every value of a derived
-  // serializer, through ReadValueOfType.
+  // The next complete value. The small kinds that fill most lists and maps,
+  // when their bytes are all there, are read right here in the loop that
+  // stores them; everything else, truncated payloads with their diagnostics
+  // included, and every value of a derived serializer, through
+  // ReadValueOfType.
   EncodableValue ReadNested() {
     const uint8_t type = reader_.ReadByte();
     if (!direct_) return serializer_.ReadValueOfType(type, reader_.stream());
@@ -143,7 +144,12 @@ class Decoder {
       case kFalse:
         return EncodableValue(false);
       case kInt32:
-        return EncodableValue(ReadLittleEndian<int32_t>(reader_));
+        if (const uint8_t* bytes = reader_.TakeBytes(sizeof(int32_t))) {
+          int32_t number;
+          std::memcpy(&number, bytes, sizeof number);
+          return EncodableValue(number);
+        }
+        return ReadValueOfType(type);
       case kString: {
         size_t length = 0;
         if (const uint8_t* text = reader_.TakeShortBlock(&length)) {
