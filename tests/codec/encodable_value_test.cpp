@@ -72,6 +72,12 @@ TEST(EncodableValueOrdering, StringsAndByteListsCompareUnsignedBytes) {
   EXPECT_TRUE(EncodableValue("ab") < EncodableValue("b"));
   EXPECT_TRUE(EncodableValue("z") < EncodableValue("\xC3"));
   EXPECT_TRUE(EncodableValue(std::string("a\0b", 3)) < EncodableValue(std::string("a\0c", 3)));
+  // Short keys are compared four bytes at a time: differences inside and after a run.
+  EXPECT_TRUE(EncodableValue("ab\177d") < EncodableValue("ab\200d"));
+  EXPECT_FALSE(EncodableValue("ab\200d") < EncodableValue("ab\177d"));
+  EXPECT_TRUE(EncodableValue("keys1") < EncodableValue("keys2"));
+  EXPECT_TRUE(EncodableValue("abcdefgh") < EncodableValue("abcdefghi"));
+  EXPECT_FALSE(EncodableValue("abcdefghi") < EncodableValue("abcdefgh"));
   const std::string long_prefix(40, 'k');
   EXPECT_TRUE(EncodableValue(long_prefix + "z") < EncodableValue(long_prefix + "\xC3"));
   EXPECT_TRUE(EncodableValue(long_prefix) < EncodableValue(long_prefix + "a"));
