@@ -3,6 +3,7 @@
 #include "codec/value_decoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <typeinfo>
 
@@ -24,7 +25,8 @@ double DoubleFromBits(uint64_t bits) {
 // Copies count elements from the buffer into a new container, byte for byte.
 // Wider elements go into the vector's storage a slice at a time: the resize
 // zeroes a slice that the copy then overwrites while it is still in the
-// cache, which costs far less than zeroing the whole list first.
+// cache, which costs less than zeroing the whole list first. (A vector
+// cannot grow without initialising its elements.)
 template <typename Container>
 Container CopyElements(const uint8_t* source, size_t count) {
   using Element = typename Container::value_type;
