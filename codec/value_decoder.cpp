@@ -132,11 +132,23 @@ class Decoder {
  private:
   // The next complete value. The small kinds that fill most lists and maps,
   // when their bytes are all there, are read right here in the loop that
-  // stores them; everything else, truncated payloads with their diagnostics
-  // included, and every value of a derived serializer, through
-  // ReadValueOfType.
+  // stores them: an int32 in this small step, which the compiler can place in
+  // the loop, null, bools and short strings in the next; everything else,
+  // truncated payloads with their diagnostics included, and every value of a
+  // derived serializer, through ReadValueOfType.
   EncodableValue ReadNested() {
     const uint8_t type = reader_.ReadByte();
+    if (direct_ && type == kInt32) {
+      if (const uint8_t* bytes = reader_.TakeBytes(sizeof(int32_t))) {
+        int32_t number;
+        std::memcpy(&number, bytes, sizeof number);
+        return EncodableValue(number);
+      }
+    }
+    return ReadNestedOfType(type);
+  }
+
+  EncodableValue ReadNestedOfType(uint8_t type) {
     if (!direct_) return serializer_.ReadValueOfType(type, reader_.stream());
     switch (type) {
       case kNull:
@@ -145,13 +157,6 @@ class Decoder {
         return EncodableValue(true);
       case kFalse:
         return EncodableValue(false);
-      case kInt32:
-        if (const uint8_t* bytes = reader_.TakeBytes(sizeof(int32_t))) {
-          int32_t number;
-          std::memcpy(&number, bytes, sizeof number);
-          return EncodableValue(number);
-        }
-        return ReadValueOfType(type);
       case kString: {
         size_t length = 0;
         if (const uint8_t* text = reader_.TakeShortBlock(&length)) {
