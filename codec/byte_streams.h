@@ -50,7 +50,7 @@ class ByteBufferStreamReader : public ByteStreamReader {
     return bytes_[position_++];
   }
   void ReadBytes(uint8_t* destination, size_t count) override {
-    if (count > BytesRemaining()) {
+    if (count > Remaining()) {
       ReportInvalidRead();
       return;
     }
@@ -63,23 +63,40 @@ class ByteBufferStreamReader : public ByteStreamReader {
     const uint64_t remainder = position_ % alignment;
     if (remainder != 0) position_ += alignment - remainder;
   }
-  size_t BytesRemaining() const override {
-    return position_ >= size_ ? 0 : static_cast<size_t>(size_ - position_);
-  }
+  size_t BytesRemaining() const override { return Remaining(); }
 
   /// The next count bytes, now consumed; null, with nothing consumed and
   /// nothing printed, when fewer remain or count is 0.
   const uint8_t* TakeBytes(size_t count) {
-    if (count == 0 || count > BytesRemaining()) return nullptr;
+    if (count == 0 || count > Remaining()) return nullptr;
     const uint8_t* bytes = bytes_ + position_;
     position_ += count;
     return bytes;
+  }
+
+  /// A one-byte size below 254 and the count bytes it announces, now consumed;
+  /// null, with nothing consumed and nothing printed, when the size takes more
+  /// than one byte or the bytes are not all there.
+  const uint8_t* TakeShortBlock(size_t* count) {
+    if (position_ >= size_) return nullptr;
+    const uint8_t size = bytes_[position_];
+    if (size >= 254 || size >= Remaining()) return nullptr;
+    const uint8_t* block = bytes_ + position_ + 1;
+    position_ += 1 + size;
+    *count = size;
+    return block;
   }
 
   /// Prints the invalid-read diagnostic line.
   static void ReportInvalidRead();
 
  private:
+  // The operations above use this, not the virtual BytesRemaining, so that
+  // they compile to plain arithmetic wherever they are inlined.
+  size_t Remaining() const {
+    return position_ >= size_ ? 0 : static_cast<size_t>(size_ - position_);
+  }
+
   const uint8_t* bytes_;
   uint64_t size_;
   // May pass the end after an alignment skip; the next read then fails.

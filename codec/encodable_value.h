@@ -77,6 +77,10 @@ class EncodableValue {
   EncodableValue(EncodableMap value) : value_(std::move(value)) {}
   EncodableValue(CustomValue value) : value_(std::move(value)) {}
   EncodableValue(std::vector<float> value) : value_(std::move(value)) {}
+  /// Constructs alternative T in place from args, as std::variant does.
+  template <typename T, typename... Args>
+  explicit EncodableValue(std::in_place_type_t<T> alternative, Args&&... args)
+      : value_(alternative, std::forward<Args>(args)...) {}
 
   /// Index of the held alternative (0 to 13).
   size_t index() const { return value_.index(); }
@@ -115,6 +119,10 @@ class EncodableValue {
 
   const Variant& variant() const { return value_; }
 
+  /// Exchanges the contents in place: two values of one alternative swap that
+  /// alternative's content, without moving it out and back.
+  friend void swap(EncodableValue& left, EncodableValue& right) { left.value_.swap(right.value_); }
+
  private:
   Variant value_;
 };
@@ -127,13 +135,21 @@ inline constexpr size_t kInlineCompareLength = 16;
 int CompareSameAlternative(const EncodableValue& left, const EncodableValue& right);
 
 /// Byte-wise, then by length: the ordering of string contents. Short common
-/// parts, typical of map keys, are compared in place rather than by a call.
+/// parts, typical of map keys, are compared in place rather than by a call:
+/// equal runs of four bytes are passed over at once, and the first byte that
+/// differs decides.
 inline int CompareStringContents(const std::string& left, const std::string& right) {
   const size_t common = left.size() < right.size() ? left.size() : right.size();
   if (common <= kInlineCompareLength) {
     const auto* a = reinterpret_cast<const unsigned char*>(left.data());
     const auto* b = reinterpret_cast<const unsigned char*>(right.data());
-    for (size_t i = 0; i < common; ++i) {
+    size_t i = 0;
+    for (uint32_t x, y; i + sizeof x <= common; i += sizeof x) {
+      std::memcpy(&x, a + i, sizeof x);
+      std::memcpy(&y, b + i, sizeof y);
+      if (x != y) break;
+    }
+    for (; i < common; ++i) {
       if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
     }
   } else if (const int order = std::memcmp(left.data(), right.data(), common); order != 0) {

@@ -41,8 +41,9 @@ class SortedMap {
 
   /// Collects entries one at a time, as a decoder reads them. Entries that
   /// arrive in ascending key order are kept as they come, with one comparison
-  /// each; any other order costs one stable sort when the map is made. The
-  /// first entry of each key is kept.
+  /// each, and entries in descending order are reversed once, as a peer that
+  /// walks its map backwards sends them; any other order costs one stable sort
+  /// when the map is made. The first entry of each key is kept.
   class Builder {
    public:
     void reserve(size_type count) { entries_.reserve(count); }
@@ -56,8 +57,9 @@ class SortedMap {
       if (count < 2) return;
       const Key& previous = entries_[count - 2].first;
       const Key& added = entries_[count - 1].first;
-      if (previous < added) return;
-      if (added < previous) {
+      if (previous < added) {
+        descending_ = false;
+      } else if (added < previous) {
         ascending_ = false;
       } else {
         // A repeat of the previous key, such as a run of one key, is dropped at once.
@@ -68,13 +70,20 @@ class SortedMap {
     SortedMap Build() {
       SortedMap map;
       map.entries_ = std::move(entries_);
-      if (!ascending_) map.Sort();
+      if (ascending_) return map;
+      if (descending_) {
+        // Strictly descending: no key repeats, and the reverse is in order.
+        std::reverse(map.entries_.begin(), map.entries_.end());
+      } else {
+        map.Sort();
+      }
       return map;
     }
 
    private:
     Entries entries_;
     bool ascending_ = true;
+    bool descending_ = true;
   };
 
   iterator begin() noexcept { return entries_.begin(); }

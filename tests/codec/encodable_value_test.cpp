@@ -8,6 +8,8 @@
 #include <string>
 #include <variant>
 
+#include "tests/codec/encodable_value_printer.h"
+
 namespace flutter {
 namespace {
 
@@ -35,6 +37,16 @@ TEST(EncodableValue, CheckedAccessOfAnotherAlternativeThrowsBadVariantAccess) {
   }
 }
 
+TEST(EncodableValue, TestFailuresPrintValuesReadably) {
+  const EncodableValue value(EncodableMap{
+      {EncodableValue("a\n"), EncodableValue(EncodableList{EncodableValue(), EncodableValue(true),
+                                                           EncodableValue(int64_t{-3})})},
+      {EncodableValue("b"), EncodableValue(std::vector<int32_t>(20, 7))}});
+  EXPECT_EQ(testing::PrintToString(value),
+            "{\"a\\x0a\": [null, true, int64 -3], \"b\": int32[7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, "
+            "7, 7, 7, 7, ... 4 more]}");
+}
+
 TEST(EncodableValue, CopiesAreDeepAndIndependent) {
   EncodableValue original(EncodableList{
       EncodableValue("a"), EncodableValue(EncodableMap{{EncodableValue(1), EncodableValue(2)}})});
@@ -60,6 +72,12 @@ TEST(EncodableValueOrdering, StringsAndByteListsCompareUnsignedBytes) {
   EXPECT_TRUE(EncodableValue("ab") < EncodableValue("b"));
   EXPECT_TRUE(EncodableValue("z") < EncodableValue("\xC3"));
   EXPECT_TRUE(EncodableValue(std::string("a\0b", 3)) < EncodableValue(std::string("a\0c", 3)));
+  // Short keys are compared four bytes at a time: differences inside and after a run.
+  EXPECT_TRUE(EncodableValue("ab\177d") < EncodableValue("ab\200d"));
+  EXPECT_FALSE(EncodableValue("ab\200d") < EncodableValue("ab\177d"));
+  EXPECT_TRUE(EncodableValue("keys1") < EncodableValue("keys2"));
+  EXPECT_TRUE(EncodableValue("abcdefgh") < EncodableValue("abcdefghi"));
+  EXPECT_FALSE(EncodableValue("abcdefghi") < EncodableValue("abcdefgh"));
   const std::string long_prefix(40, 'k');
   EXPECT_TRUE(EncodableValue(long_prefix + "z") < EncodableValue(long_prefix + "\xC3"));
   EXPECT_TRUE(EncodableValue(long_prefix) < EncodableValue(long_prefix + "a"));

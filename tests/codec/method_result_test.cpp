@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/codec/encodable_value_printer.h"
 #include "tests/support/recording_result.h"
 
 namespace flutter {

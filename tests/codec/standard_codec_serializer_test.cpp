@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "tests/codec/encodable_value_printer.h"
 #include "tests/support/byte_helpers.h"
 
 namespace flutter {
@@ -289,6 +290,15 @@ TEST(StandardCodecSerializerTruncation, AnnouncedSizesReserveNoMemoryBeyondTheBu
   EXPECT_EQ(Decode(Bytes("08 FF 00 00 01 00 61")), EncodableValue(std::vector<uint8_t>{}));
   EXPECT_EQ(stderr_capture.Lines(), std::vector<std::string>(3, kInvalidRead));
 
+  // A map announced by six bytes reads its missing entries as null -> null,
+  // kept once, and stops after a bounded number of them.
+  StderrCapture map_capture;
+  EXPECT_EQ(Decode(Bytes("0D FF FF FF FF FF")),
+            EncodableValue(EncodableMap{{EncodableValue(), EncodableValue()}}));
+  EXPECT_EQ(
+      map_capture.Lines(),
+      std::vector<std::string>(2 * StandardCodecSerializer::kMaxMissingContent, kInvalidRead));
+
   // Lists and maps read what is there, then fill at most a bounded number of nulls.
   StderrCapture more;
   const EncodableValue list = Decode(Bytes("0C FF FF FF FF FF 01"));
@@ -340,27 +350,51 @@ TEST(StandardCodecSerializerMaps, EntriesInAnyOrderDecodeSortedWithTheFirstOfEac
   for (int32_t i = kCount - 1; i >= 0; --i) expected[keys[i]] = {keys[i], i};
   EXPECT_TRUE(Entries(Decode(MapMessage(keys))) == expected);
 
+  // Descending with a repeat, and descending until one key breaks the order.
+  EXPECT_TRUE(Entries(Decode(MapMessage({3, 2, 2, 1}))) ==
+              (std::vector<std::pair<int32_t, int32_t>>{{1, 3}, {2, 1}, {3, 0}}));
+  EXPECT_TRUE(Entries(Decode(MapMessage({3, 2, 5, 3}))) ==
+              (std::vector<std::pair<int32_t, int32_t>>{{2, 1}, {3, 0}, {5, 2}}));
+
   EXPECT_EQ(Decode(MapMessage(std::vector<int32_t>(kCount, 7))),
             EncodableValue(EncodableMap{{EncodableValue(7), EncodableValue(0)}}));
 }
 
-TEST(StandardCodecSerializerNesting, DeepMessagesDecodeWithoutExhaustingTheStack) {
+// A million levels of the given list and map openings, repeated in turn.
+std::vector<uint8_t> DeepMessage(const std::vector<std::vector<uint8_t>>& levels) {
   std::vector<uint8_t> bytes;
-  for (int i = 0; i < 1000000; ++i) {
-    bytes.push_back(0x0C);
-    bytes.push_back(0x01);
+  for (size_t i = 0; i < 1000000; ++i) {
+    const std::vector<uint8_t>& level = levels[i % levels.size()];
+    bytes.insert(bytes.end(), level.begin(), level.end());
   }
-  StderrCapture stderr_capture;
-  const EncodableValue value = Decode(bytes);
-  EXPECT_EQ(
-      stderr_capture.Lines(),
-      std::vector<std::string>{"Nesting too deep in StandardCodecSerializer::ReadValueOfType"});
+  return bytes;
+}
+
+// Levels of lists and maps from the top: a list's first element, a map's first value.
+int Depth(const EncodableValue& value) {
   int depth = 0;
-  for (const EncodableValue* level = &value; level->Holds<EncodableList>();
-       level = &level->Get<EncodableList>()[0]) {
-    ++depth;
+  for (const EncodableValue* level = &value;; ++depth) {
+    if (const auto* list = level->GetIf<EncodableList>()) {
+      level = &list->front();
+    } else if (const auto* map = level->GetIf<EncodableMap>()) {
+      level = &map->begin()->second;
+    } else {
+      return depth;
+    }
   }
-  EXPECT_EQ(depth, StandardCodecSerializer::kMaxNestingDepth);
+}
+
+TEST(StandardCodecSerializerNesting, DeepMessagesDecodeWithoutExhaustingTheStack) {
+  const std::vector<uint8_t> list = Bytes("0C 01");
+  const std::vector<uint8_t> map = Bytes("0D 01 00");  // a null key, then the nested value
+  for (const auto& levels : {std::vector<std::vector<uint8_t>>{list}, {map}, {list, map, map}}) {
+    StderrCapture stderr_capture;
+    const EncodableValue value = Decode(DeepMessage(levels));
+    EXPECT_EQ(
+        stderr_capture.Lines(),
+        std::vector<std::string>{"Nesting too deep in StandardCodecSerializer::ReadValueOfType"});
+    EXPECT_EQ(Depth(value), StandardCodecSerializer::kMaxNestingDepth);
+  }
 
   // The limit holds per decode: the same thread decodes normally afterwards.
   EXPECT_EQ(Decode(Bytes("0C 01 0C 00")),

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "tests/codec/encodable_value_printer.h"
 #include "tests/support/byte_helpers.h"
 #include "tests/support/recording_result.h"
 
