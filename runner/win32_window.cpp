@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <optional>
 
+#include "runner/content_window_border.h"
 #include "runner/dwm_library.h"
 #include "runner/instance_rules.h"
 #include "runner/monitor_areas.h"
@@ -24,8 +25,6 @@ constexpr wchar_t kThemeKey[] =
 constexpr wchar_t kLightThemeValue[] = L"AppsUseLightTheme";
 // The text of the setting change that announces a switch of the app theme.
 constexpr wchar_t kThemeChangeSetting[] = L"ImmersiveColorSet";
-// Where the content window keeps the window procedure it had before.
-constexpr wchar_t kContentProcedureProperty[] = L"QuorvaneAI.ContentWindowProcedure";
 
 // Window objects alive, and whether the window class is registered. Both are
 // only used on the UI thread.
@@ -106,50 +105,6 @@ LRESULT ClientAreaMessage(HWND window, WPARAM wparam, LPARAM lparam) {
   const PixelRect client = MaximizedClientRect(ToPixelRect(proposed), *area);
   proposed = RECT{client.left, client.top, client.right, client.bottom};
   return 0;
-}
-
-LRESULT ResizeHitTest(HWND window, LPARAM lparam) {
-  const PixelPoint screen_point = PointFromPackedCoordinates(lparam);
-  POINT point{screen_point.x, screen_point.y};
-  ::ScreenToClient(window, &point);
-  RECT client{};
-  ::GetClientRect(window, &client);
-  const HitArea area = HitTestResizeBorder({point.x, point.y}, {client.right, client.bottom},
-                                           ::GetDpiForWindow(window));
-  return static_cast<LRESULT>(area);
-}
-
-// The content window's procedure in front of its own: within the resize border
-// it answers HTTRANSPARENT, so that the hit test passes to the top-level window
-// beneath (same thread), whose border then resizes it. A maximised window has
-// no border; every other point and message is the content window's own.
-LRESULT CALLBACK ContentWindowProcedure(HWND child, UINT message, WPARAM wparam,
-                                        LPARAM lparam) noexcept {
-  const auto own_procedure = reinterpret_cast<WNDPROC>(
-      reinterpret_cast<LONG_PTR>(::GetPropW(child, kContentProcedureProperty)));
-  if (message == WM_NCHITTEST) {
-    HWND top_level = ::GetAncestor(child, GA_PARENT);
-    if (top_level != nullptr && !::IsZoomed(top_level) &&
-        ResizeHitTest(top_level, lparam) != HTCLIENT) {
-      return HTTRANSPARENT;
-    }
-  } else if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own_procedure));
-    ::RemovePropW(child, kContentProcedureProperty);
-  }
-  if (own_procedure == nullptr) return ::DefWindowProcW(child, message, wparam, lparam);
-  return ::CallWindowProcW(own_procedure, child, message, wparam, lparam);
-}
-
-// Puts ContentWindowProcedure in front of the child's own procedure, once.
-void LetTheBorderThroughContent(HWND child) {
-  if (::GetPropW(child, kContentProcedureProperty) != nullptr) return;
-  const LONG_PTR own_procedure = ::GetWindowLongPtrW(child, GWLP_WNDPROC);
-  if (own_procedure == 0) return;
-  if (!::SetPropW(child, kContentProcedureProperty, reinterpret_cast<HANDLE>(own_procedure))) {
-    return;
-  }
-  ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContentWindowProcedure));
 }
 
 // Reads "AppsUseLightTheme"; none when it is missing or not a DWORD.
