@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "runner/process_end.h"
+
 namespace quorvane {
 
 enum class DpiAwareness { kUnknown, kUnaware, kSystem, kPerMonitor, kPerMonitorV2 };
@@ -22,17 +24,6 @@ struct StartFacts {
   /// None when the process has no window (it hands over, or could not make it).
   std::optional<uint32_t> window_dpi;
   size_t argument_count = 0;
-};
-
-/// How the process ends.
-enum class ProcessEnd {
-  kClosed,              // the window was closed
-  kSessionEnded,        // log-off, shut-down or an installer's restart request
-  kHandedOver,          // another instance was running and was brought forward
-  kRelaunchedElevated,  // the elevated re-launch took over
-  kRelaunchFailed,      // the elevated re-launch was declined or could not start
-  kMutexFailed,         // the single-instance mutex could not be created
-  kStartFailed,         // the window (or the engine's view) could not be created
 };
 
 std::string FormatStartLine(const StartFacts& facts);
