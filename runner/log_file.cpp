@@ -8,7 +8,7 @@
 #include <iostream>
 #include <utility>
 
-#include "runner/unique_handle.h"
+#include "runner/process/unique_handle.h"
 
 namespace quorvane {
 namespace {

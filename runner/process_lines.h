@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "runner/process_end.h"
+#include "runner/process/process_end.h"
 
 namespace quorvane {
 

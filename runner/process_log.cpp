@@ -7,7 +7,7 @@
 
 #include "codec/diagnostic.h"
 #include "runner/app_data_folder.h"
-#include "runner/command_line.h"
+#include "runner/process/command_line.h"
 #include "runner/process_facts.h"
 
 namespace quorvane {

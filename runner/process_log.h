@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "runner/instance_rules.h"
 #include "runner/log_file.h"
+#include "runner/process/instance_rules.h"
 #include "runner/process_lines.h"
 
 namespace quorvane {

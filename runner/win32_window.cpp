@@ -5,8 +5,8 @@
 
 #include "runner/content_window_border.h"
 #include "runner/dwm_library.h"
-#include "runner/instance_rules.h"
 #include "runner/monitor_areas.h"
+#include "runner/process/instance_rules.h"
 #include "runner/resource.h"
 #include "runner/system_theme.h"
 #include "wrapper/flutter_windows.h"

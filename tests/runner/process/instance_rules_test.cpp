@@ -1,4 +1,4 @@
-#include "runner/instance_rules.h"
+#include "runner/process/instance_rules.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "runner/debug_console.h"
+#include "runner/process/debug_console.h"
 
 #include <io.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "runner/command_line.h"
+#include "runner/process/command_line.h"
 
 #include <windows.h>
 

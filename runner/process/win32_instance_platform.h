@@ -1,7 +1,7 @@
 // The instance rules' platform operations over the real Win32 functions.
 #pragma once
 
-#include "runner/instance_rules.h"
+#include "runner/process/instance_rules.h"
 
 namespace quorvane {
 

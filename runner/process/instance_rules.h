@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "runner/process_end.h"
+#include "runner/process/process_end.h"
 
 namespace quorvane {
 

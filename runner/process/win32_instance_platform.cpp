@@ -1,4 +1,4 @@
-#include "runner/win32_instance_platform.h"
+#include "runner/process/win32_instance_platform.h"
 
 #include <windows.h>
 
