@@ -6,7 +6,7 @@
 #include "codec/standard_method_codec.h"
 #include "runner/close_decision.h"
 #include "runner/credential_channel.h"
-#include "runner/log.h"
+#include "runner/diagnostics/log.h"
 #include "runner/plugin_registrant.h"
 #include "runner/registry_settings_store.h"
 #include "runner/settings_channel.h"

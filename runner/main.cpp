@@ -7,15 +7,15 @@
 #include <memory>
 #include <optional>
 
-#include "runner/app_data_folder.h"
-#include "runner/crash_handler.h"
+#include "runner/diagnostics/app_data_folder.h"
+#include "runner/diagnostics/crash_handler.h"
+#include "runner/diagnostics/process_log.h"
 #include "runner/flutter_window.h"
 #include "runner/process/command_line.h"
 #include "runner/process/debug_console.h"
 #include "runner/process/instance_rules.h"
 #include "runner/process/unique_handle.h"
 #include "runner/process/win32_instance_platform.h"
-#include "runner/process_log.h"
 #include "runner/window_placement.h"
 #include "wrapper/flutter_windows.h"
 #include "wrapper/project_description.h"

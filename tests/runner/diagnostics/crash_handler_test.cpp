@@ -1,6 +1,6 @@
 // Crash reports under Wine: this test program starts itself again, crashes
 // that child on purpose and looks at what the crash left behind.
-#include "runner/crash_handler.h"
+#include "runner/diagnostics/crash_handler.h"
 
 #include <windows.h>
 
@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "runner/crash_rules.h"
-#include "runner/log_file.h"
+#include "runner/diagnostics/crash_rules.h"
+#include "runner/diagnostics/log_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace quorvane {

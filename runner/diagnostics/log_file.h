@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "runner/log.h"
+#include "runner/diagnostics/log.h"
 
 namespace quorvane {
 

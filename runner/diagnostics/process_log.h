@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "runner/log_file.h"
+#include "runner/diagnostics/log_file.h"
+#include "runner/diagnostics/process_lines.h"
 #include "runner/process/instance_rules.h"
-#include "runner/process_lines.h"
 
 namespace quorvane {
 

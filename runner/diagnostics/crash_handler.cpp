@@ -1,4 +1,4 @@
-#include "runner/crash_handler.h"
+#include "runner/diagnostics/crash_handler.h"
 
 #include <windows.h>
 
@@ -10,9 +10,9 @@
 #include <exception>
 #include <vector>
 
-#include "runner/crash_rules.h"
-#include "runner/log.h"
-#include "runner/log_file.h"
+#include "runner/diagnostics/crash_rules.h"
+#include "runner/diagnostics/log.h"
+#include "runner/diagnostics/log_file.h"
 
 namespace quorvane {
 namespace {

@@ -1,5 +1,5 @@
 // The log file under Wine: appending, rotation, and staying out of the way.
-#include "runner/log_file.h"
+#include "runner/diagnostics/log_file.h"
 
 #include <windows.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/log.h"
+#include "runner/diagnostics/log.h"
 
 namespace quorvane {
 

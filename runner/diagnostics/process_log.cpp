@@ -1,4 +1,4 @@
-#include "runner/process_log.h"
+#include "runner/diagnostics/process_log.h"
 
 #include <cstdio>
 #include <optional>
@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "codec/diagnostic.h"
-#include "runner/app_data_folder.h"
+#include "runner/diagnostics/app_data_folder.h"
+#include "runner/diagnostics/process_facts.h"
 #include "runner/process/command_line.h"
-#include "runner/process_facts.h"
 
 namespace quorvane {
 namespace {

@@ -1,6 +1,6 @@
-#include "runner/process_facts.h"
+#include "runner/diagnostics/process_facts.h"
 
-#include "runner/version_resource.h"
+#include "runner/diagnostics/version_resource.h"
 
 namespace quorvane {
 namespace {

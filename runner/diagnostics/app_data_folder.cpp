@@ -1,4 +1,4 @@
-#include "runner/app_data_folder.h"
+#include "runner/diagnostics/app_data_folder.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "runner/process_lines.h"
+#include "runner/diagnostics/process_lines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runner/version_resource.h"
+#include "runner/diagnostics/version_resource.h"
 
 namespace quorvane {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "runner/process_lines.h"
+#include "runner/diagnostics/process_lines.h"
 
 namespace quorvane {
 

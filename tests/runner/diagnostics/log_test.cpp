@@ -1,4 +1,4 @@
-#include "runner/log.h"
+#include "runner/diagnostics/log.h"
 
 #include <gtest/gtest.h>
 

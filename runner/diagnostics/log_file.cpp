@@ -1,4 +1,4 @@
-#include "runner/log_file.h"
+#include "runner/diagnostics/log_file.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,4 +1,4 @@
-#include "runner/crash_rules.h"
+#include "runner/diagnostics/crash_rules.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
