@@ -5,7 +5,7 @@
 #include "codec/encodable_value.h"
 #include "codec/method_call.h"
 #include "codec/method_result.h"
-#include "runner/credential_store.h"
+#include "runner/stores/credential_store.h"
 
 namespace quorvane {
 

@@ -8,11 +8,11 @@
 #include "runner/credential_channel.h"
 #include "runner/diagnostics/log.h"
 #include "runner/plugin_registrant.h"
-#include "runner/registry_settings_store.h"
 #include "runner/settings_channel.h"
-#include "runner/settings_store.h"
+#include "runner/stores/registry_settings_store.h"
+#include "runner/stores/settings_store.h"
+#include "runner/stores/windows_credential_store.h"
 #include "runner/window_channel.h"
-#include "runner/windows_credential_store.h"
 
 namespace quorvane {
 namespace {

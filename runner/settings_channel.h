@@ -5,7 +5,7 @@
 #include "codec/encodable_value.h"
 #include "codec/method_call.h"
 #include "codec/method_result.h"
-#include "runner/settings_store_interface.h"
+#include "runner/stores/settings_store_interface.h"
 
 namespace quorvane {
 

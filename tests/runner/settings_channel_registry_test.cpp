@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "runner/registry_settings_store.h"
 #include "runner/settings_channel.h"
-#include "tests/support/registry_test_support.h"
+#include "runner/stores/registry_settings_store.h"
 #include "tests/support/recording_result.h"
+#include "tests/support/registry_test_support.h"
 
 namespace quorvane {
 namespace {

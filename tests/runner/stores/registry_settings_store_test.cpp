@@ -1,4 +1,4 @@
-#include "runner/registry_settings_store.h"
+#include "runner/stores/registry_settings_store.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/settings_store.h"
+#include "runner/stores/settings_store.h"
 #include "tests/support/registry_test_support.h"
 
 namespace quorvane {

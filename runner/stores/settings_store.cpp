@@ -1,7 +1,7 @@
 // Free-function access to the registry-backed settings store.
-#include "runner/settings_store.h"
+#include "runner/stores/settings_store.h"
 
-#include "runner/registry_settings_store.h"
+#include "runner/stores/registry_settings_store.h"
 
 namespace quorvane {
 

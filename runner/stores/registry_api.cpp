@@ -1,5 +1,5 @@
 // Forwards the settings store's registry calls to Win32.
-#include "runner/registry_api.h"
+#include "runner/stores/registry_api.h"
 
 namespace quorvane {
 

@@ -1,5 +1,5 @@
 // Forwards the credential store's calls to the Credential Manager.
-#include "runner/credential_api.h"
+#include "runner/stores/credential_api.h"
 
 namespace quorvane {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runner/credential_channel.h"
-#include "runner/windows_credential_store.h"
+#include "runner/stores/windows_credential_store.h"
 #include "tests/support/recording_result.h"
 
 namespace quorvane {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "runner/credential_api.h"
-#include "runner/credential_store.h"
+#include "runner/stores/credential_api.h"
+#include "runner/stores/credential_store.h"
 
 namespace quorvane {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "runner/registry_api.h"
-#include "runner/settings_store_interface.h"
+#include "runner/stores/registry_api.h"
+#include "runner/stores/settings_store_interface.h"
 
 namespace quorvane {
 

@@ -1,11 +1,11 @@
 // Reads and writes the desktop preferences in HKEY_CURRENT_USER. Only what the
 // writes produce is accepted back: a value of another type, size or range is
 // invalid data, never the default.
-#include "runner/registry_settings_store.h"
+#include "runner/stores/registry_settings_store.h"
 
 #include <vector>
 
-#include "runner/registry_key.h"
+#include "runner/stores/registry_key.h"
 
 namespace quorvane {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "runner/registry_api.h"
+#include "runner/stores/registry_api.h"
 
 namespace quorvane {
 

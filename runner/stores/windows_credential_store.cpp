@@ -1,6 +1,6 @@
 // Writes and deletes the token credential. The copy of the token made for the
 // write is wiped before its memory is released.
-#include "runner/windows_credential_store.h"
+#include "runner/stores/windows_credential_store.h"
 
 #include <windows.h>
 
