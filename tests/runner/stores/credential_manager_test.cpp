@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/credential_channel.h"
+#include "runner/channels/credential_channel.h"
 #include "runner/stores/windows_credential_store.h"
 #include "tests/support/recording_result.h"
 

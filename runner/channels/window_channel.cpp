@@ -1,8 +1,8 @@
-#include "runner/window_channel.h"
+#include "runner/channels/window_channel.h"
 
 #include <string>
 
-#include "runner/argument_helpers.h"
+#include "runner/channels/argument_helpers.h"
 
 namespace quorvane {
 

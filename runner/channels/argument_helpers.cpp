@@ -1,5 +1,5 @@
 // Typed lookups of named call arguments.
-#include "runner/argument_helpers.h"
+#include "runner/channels/argument_helpers.h"
 
 namespace quorvane {
 namespace {

@@ -1,5 +1,5 @@
 // Token checks made before anything reaches the Credential Manager.
-#include "runner/token_rules.h"
+#include "runner/channels/token_rules.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "runner/settings_channel.h"
+#include "runner/channels/settings_channel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runner/credential_channel.h"
+#include "runner/channels/credential_channel.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/token_rules.h"
+#include "runner/channels/token_rules.h"
 #include "tests/support/recording_result.h"
 
 namespace quorvane {

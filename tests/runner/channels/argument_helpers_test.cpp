@@ -1,4 +1,4 @@
-#include "runner/argument_helpers.h"
+#include "runner/channels/argument_helpers.h"
 
 #include <gtest/gtest.h>
 

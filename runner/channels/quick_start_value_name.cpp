@@ -1,5 +1,5 @@
 // Derives the per-account quick-start value name from a call's digest.
-#include "runner/quick_start_value_name.h"
+#include "runner/channels/quick_start_value_name.h"
 
 #include <cstddef>
 

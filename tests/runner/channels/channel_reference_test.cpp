@@ -70,9 +70,9 @@ TEST(ChannelReference, DocumentsExactlyTheChannelsTheHostOpens) {
 TEST(ChannelReference, DocumentsExactlyTheMethodsEachChannelDispatches) {
   std::map<std::string, Names> documented = DocumentedMethods();
   const std::map<std::string, std::string> handlers = {
-      {"quorvane/window", "runner/window_channel.cpp"},
-      {"quorvane/credential", "runner/credential_channel.cpp"},
-      {"quorvane/settings", "runner/settings_channel.cpp"},
+      {"quorvane/window", "runner/channels/window_channel.cpp"},
+      {"quorvane/credential", "runner/channels/credential_channel.cpp"},
+      {"quorvane/settings", "runner/channels/settings_channel.cpp"},
   };
   for (const auto& [channel, source] : handlers) {
     const Names dispatched = DispatchedMethods(source);

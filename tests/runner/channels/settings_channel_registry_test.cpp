@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "runner/settings_channel.h"
+#include "runner/channels/settings_channel.h"
 #include "runner/stores/registry_settings_store.h"
 #include "tests/support/recording_result.h"
 #include "tests/support/registry_test_support.h"

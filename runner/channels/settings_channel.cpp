@@ -1,12 +1,12 @@
 // Dispatch and argument checks of the settings channel; the store does the rest.
-#include "runner/settings_channel.h"
+#include "runner/channels/settings_channel.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "runner/argument_helpers.h"
-#include "runner/quick_start_value_name.h"
+#include "runner/channels/argument_helpers.h"
+#include "runner/channels/quick_start_value_name.h"
 
 namespace quorvane {
 

@@ -1,10 +1,10 @@
 // Dispatch and token checks of the credential channel.
-#include "runner/credential_channel.h"
+#include "runner/channels/credential_channel.h"
 
 #include <string>
 
-#include "runner/argument_helpers.h"
-#include "runner/token_rules.h"
+#include "runner/channels/argument_helpers.h"
+#include "runner/channels/token_rules.h"
 
 namespace quorvane {
 

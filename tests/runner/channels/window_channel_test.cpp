@@ -1,4 +1,4 @@
-#include "runner/window_channel.h"
+#include "runner/channels/window_channel.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
