@@ -7,12 +7,12 @@
 #include "runner/channels/credential_channel.h"
 #include "runner/channels/settings_channel.h"
 #include "runner/channels/window_channel.h"
-#include "runner/close_decision.h"
 #include "runner/diagnostics/log.h"
 #include "runner/plugin_registrant.h"
 #include "runner/stores/registry_settings_store.h"
 #include "runner/stores/settings_store.h"
 #include "runner/stores/windows_credential_store.h"
+#include "runner/window/close_decision.h"
 
 namespace quorvane {
 namespace {

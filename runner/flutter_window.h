@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "codec/encodable_value.h"
-#include "runner/win32_window.h"
+#include "runner/window/win32_window.h"
 #include "wrapper/flutter_view_controller.h"
 #include "wrapper/method_channel.h"
 #include "wrapper/project_description.h"

@@ -16,7 +16,7 @@
 #include "runner/process/instance_rules.h"
 #include "runner/process/unique_handle.h"
 #include "runner/process/win32_instance_platform.h"
-#include "runner/window_placement.h"
+#include "runner/window/window_placement.h"
 #include "wrapper/flutter_windows.h"
 #include "wrapper/project_description.h"
 

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "runner/window_geometry.h"
+#include "runner/window/window_geometry.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "runner/application_bar_cache.h"
+#include "runner/window/application_bar_cache.h"
 
 #include <gtest/gtest.h>
 

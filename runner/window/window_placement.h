@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "runner/window_geometry.h"
+#include "runner/window/window_geometry.h"
 
 namespace quorvane {
 

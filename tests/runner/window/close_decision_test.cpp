@@ -1,4 +1,4 @@
-#include "runner/close_decision.h"
+#include "runner/window/close_decision.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runner/window_geometry.h"
+#include "runner/window/window_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "runner/win32_window.h"
+#include "runner/window/win32_window.h"
 
 #include <cwchar>
 #include <optional>
 
-#include "runner/content_window_border.h"
-#include "runner/dwm_library.h"
-#include "runner/monitor_areas.h"
 #include "runner/process/instance_rules.h"
-#include "runner/resource.h"
-#include "runner/system_theme.h"
+#include "runner/window/content_window_border.h"
+#include "runner/window/dwm_library.h"
+#include "runner/window/monitor_areas.h"
+#include "runner/window/resource.h"
+#include "runner/window/system_theme.h"
 #include "wrapper/flutter_windows.h"
 
 namespace quorvane {

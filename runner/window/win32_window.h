@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "runner/window_geometry.h"
+#include "runner/window/window_geometry.h"
 
 namespace quorvane {
 

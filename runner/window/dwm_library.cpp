@@ -1,5 +1,5 @@
 // Loads dwmapi.dll from the system folder once and resolves its two functions.
-#include "runner/dwm_library.h"
+#include "runner/window/dwm_library.h"
 
 namespace quorvane::dwm {
 namespace {

@@ -1,9 +1,9 @@
 // The resize border seen through the content window: the top-level window's
 // hit test of its border, and the content window's procedure put in front of
 // its own so that the border stays reachable over the content.
-#include "runner/content_window_border.h"
+#include "runner/window/content_window_border.h"
 
-#include "runner/window_geometry.h"
+#include "runner/window/window_geometry.h"
 
 namespace quorvane {
 namespace {

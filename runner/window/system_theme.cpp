@@ -1,4 +1,4 @@
-#include "runner/system_theme.h"
+#include "runner/window/system_theme.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "runner/dwm_library.h"
+#include "runner/window/dwm_library.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "runner/monitor_areas.h"
+#include "runner/window/monitor_areas.h"
 
 #include <shellapi.h>
 
-#include "runner/application_bar_cache.h"
+#include "runner/window/application_bar_cache.h"
 
 namespace quorvane {
 namespace {
