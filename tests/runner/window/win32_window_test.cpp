@@ -1,98 +1,15 @@
-#include "runner/window/win32_window.h"
-
+// The top-level window: creation, placement on screen, showing, the frame and
+// the window class.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <memory>
 
-#include "tests/fakes/recording_engine.h"
+#include "runner/window/win32_window.h"
+#include "tests/runner/window/win32_window_fixture.h"
 #include "tests/support/registry_test_support.h"
 
-namespace quorvane {
+namespace quorvane::window_test {
 namespace {
-
-constexpr wchar_t kClassName[] = L"FLUTTER_RUNNER_WIN32_WINDOW";
-
-bool ClassRegistered() {
-  WNDCLASSEXW info{};
-  info.cbSize = sizeof(info);
-  return ::GetClassInfoExW(::GetModuleHandleW(nullptr), kClassName, &info) != 0;
-}
-
-RECT WorkArea() {
-  RECT work_area{};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work_area, 0);
-  return work_area;
-}
-
-RECT WindowRect(HWND window) {
-  RECT rect{};
-  ::GetWindowRect(window, &rect);
-  return rect;
-}
-
-std::array<LONG, 4> Corners(const RECT& rect) {
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-// What the stand-in for the engine's view answers to a hit test: a code of
-// its own, so that a test can tell it from the window's answers.
-constexpr LRESULT kViewHitAnswer = HTBORDER;
-
-LRESULT CALLBACK ViewProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCHITTEST) return kViewHitAnswer;
-  return ::DefWindowProcW(window, message, wparam, lparam);
-}
-
-// A child window standing in for the engine's view.
-HWND CreateView() {
-  WNDCLASSW view_class{};
-  view_class.lpfnWndProc = ViewProcedure;
-  view_class.hInstance = ::GetModuleHandleW(nullptr);
-  view_class.lpszClassName = L"QuorvaneTestView";
-  ::RegisterClassW(&view_class);
-  return ::CreateWindowExW(0, L"QuorvaneTestView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                           ::GetDesktopWindow(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-}
-
-// Takes WM_QUIT out of the thread's queue; true when there was one.
-bool TakeQuitMessage() {
-  MSG message;
-  bool quit = false;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) quit = true;
-    ::DispatchMessageW(&message);
-  }
-  return quit;
-}
-
-class TestWindow : public Win32Window {
- public:
-  bool create_result = true;
-  int on_create_calls = 0;
-  int on_destroy_calls = 0;
-  // Position changes that may move the window.
-  int move_requests = 0;
-
- protected:
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept override {
-    if (message == WM_WINDOWPOSCHANGING &&
-        (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_NOMOVE) == 0) {
-      ++move_requests;
-    }
-    return Win32Window::HandleMessage(window, message, wparam, lparam);
-  }
-  bool OnCreate() override {
-    ++on_create_calls;
-    return create_result;
-  }
-  void OnDestroy() override { ++on_destroy_calls; }
-};
-
-class Win32WindowTest : public ::testing::Test {
- protected:
-  fakes::RecordingEngine engine_;
-};
 
 TEST_F(Win32WindowTest, CreatesAHiddenFramelessResizableWindow) {
   TestWindow window;
@@ -191,65 +108,6 @@ TEST_F(Win32WindowTest, ClampShrinksAndMovesAnOversizedWindow) {
   EXPECT_EQ(frame.right, work_area.right);
   EXPECT_EQ(frame.bottom, work_area.bottom);
   ClampToWorkArea(nullptr);
-}
-
-TEST_F(Win32WindowTest, HitTestOffersResizeHandlesAtTheEdgesOnly) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Hit test", {200, 200}, {1280, 720}));
-  HWND handle = window.NativeHandle();
-  const RECT frame = WindowRect(handle);
-  const auto hit = [handle](LONG x, LONG y) {
-    return ::SendMessageW(handle, WM_NCHITTEST, 0, MAKELPARAM(x, y));
-  };
-  EXPECT_EQ(hit(frame.left + 3, frame.top + 3), HTTOPLEFT);
-  EXPECT_EQ(hit(frame.left + 400, frame.top + 3), HTTOP);
-  EXPECT_EQ(hit(frame.right - 3, frame.bottom - 3), HTBOTTOMRIGHT);
-  EXPECT_EQ(hit(frame.right - 8, frame.top + 300), HTRIGHT);
-  EXPECT_EQ(hit(frame.right - 9, frame.top + 300), HTCLIENT);
-  EXPECT_EQ(hit(frame.left + 640, frame.top + 360), HTCLIENT);
-}
-
-TEST_F(Win32WindowTest, TheViewLetsTheResizeBorderThroughToTheWindow) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Edges", {200, 200}, {1280, 720}));
-  HWND handle = window.NativeHandle();
-  HWND view = CreateView();
-  ASSERT_NE(view, nullptr);
-  window.SetContentWindow(view);
-  ::ShowWindow(handle, SW_SHOWNORMAL);
-  const RECT frame = WindowRect(handle);
-  const LONG middle_x = (frame.left + frame.right) / 2;
-  const LONG middle_y = (frame.top + frame.bottom) / 2;
-  const auto hit = [](HWND target, LONG x, LONG y) {
-    return ::SendMessageW(target, WM_NCHITTEST, 0, MAKELPARAM(x, y));
-  };
-
-  const struct {
-    LONG x, y;
-    LRESULT code;
-  } edges[] = {
-      {frame.left + 2, frame.top + 2, HTTOPLEFT},
-      {middle_x, frame.top + 2, HTTOP},
-      {frame.right - 2, frame.top + 2, HTTOPRIGHT},
-      {frame.left + 2, middle_y, HTLEFT},
-      {frame.right - 2, middle_y, HTRIGHT},
-      {frame.left + 2, frame.bottom - 2, HTBOTTOMLEFT},
-      {middle_x, frame.bottom - 2, HTBOTTOM},
-      {frame.right - 2, frame.bottom - 2, HTBOTTOMRIGHT},
-  };
-  for (const auto& edge : edges) {
-    EXPECT_EQ(hit(view, edge.x, edge.y), HTTRANSPARENT) << edge.x << "," << edge.y;
-    EXPECT_EQ(hit(handle, edge.x, edge.y), edge.code) << edge.x << "," << edge.y;
-  }
-  EXPECT_EQ(hit(view, middle_x, middle_y), kViewHitAnswer);
-  // The window under the point, as the mouse finds it.
-  EXPECT_EQ(::WindowFromPoint(POINT{frame.left + 2, middle_y}), handle);
-  EXPECT_EQ(::WindowFromPoint(POINT{middle_x, middle_y}), view);
-
-  // Maximised, there is no border: the view answers everywhere.
-  ::ShowWindow(handle, SW_MAXIMIZE);
-  const RECT maximized = WindowRect(handle);
-  EXPECT_EQ(hit(view, maximized.left + 2, (maximized.top + maximized.bottom) / 2), kViewHitAnswer);
 }
 
 TEST_F(Win32WindowTest, SettingDisplayAndDpiChangesPullTheWindowIn) {
@@ -352,43 +210,6 @@ TEST_F(Win32WindowTest, MinimumTrackSizeIs1080By720LogicalPixels) {
   EXPECT_EQ(info.ptMaxTrackSize.x, 12345);
 }
 
-TEST_F(Win32WindowTest, ContentWindowFillsTheClientAreaAndFollowsResizes) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Content", {0, 0}, {1280, 720}));
-  HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 5, 5, 10, 10,
-                                 ::GetDesktopWindow(), nullptr, nullptr, nullptr);
-  ASSERT_NE(child, nullptr);
-
-  window.SetContentWindow(child);
-  EXPECT_EQ(::GetParent(child), window.NativeHandle());
-  RECT child_rect{};
-  ::GetClientRect(child, &child_rect);
-  EXPECT_EQ(child_rect.right, window.GetClientBounds().right);
-  EXPECT_EQ(child_rect.bottom, window.GetClientBounds().bottom);
-
-  ::SetWindowPos(window.NativeHandle(), nullptr, 0, 0, 1300, 800, SWP_NOZORDER | SWP_NOMOVE);
-  ::GetClientRect(child, &child_rect);
-  EXPECT_EQ(child_rect.right, window.GetClientBounds().right);
-  EXPECT_EQ(child_rect.bottom, window.GetClientBounds().bottom);
-}
-
-TEST_F(Win32WindowTest, TheFocusGivenToTheWindowGoesOnToTheContentWindow) {
-  TestWindow window;
-  ASSERT_TRUE(window.Create(L"Focus", {0, 0}, {1280, 720}));
-  HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                 window.NativeHandle(), nullptr, nullptr, nullptr);
-  ASSERT_NE(child, nullptr);
-  window.SetContentWindow(child);
-
-  ::SetFocus(nullptr);
-  ::SetFocus(window.NativeHandle());
-  EXPECT_EQ(::GetFocus(), child);
-
-  ::SetFocus(nullptr);
-  ::SendMessageW(window.NativeHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
-  EXPECT_EQ(::GetFocus(), child);
-}
-
 TEST_F(Win32WindowTest, DestroyingTheNativeWindowPostsQuitOnlyWhenAsked) {
   TestWindow quiet;
   ASSERT_TRUE(quiet.Create(L"Quiet", {0, 0}, {1280, 720}));
@@ -452,4 +273,4 @@ TEST_F(Win32WindowTest, TheClassIsUnregisteredWithTheLastWindowObject) {
 }
 
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::window_test
