@@ -73,9 +73,13 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   if (!window->Create(quorvane::kWindowTitle, origin, quorvane::kDefaultWindowSize)) {
     single_instance_mutex.reset();
     window.reset();
+    quorvane::HoldExitWhileCrashReporting();
     return process_log.Ended(1, quorvane::ProcessEnd::kStartFailed);
   }
   window->SetQuitOnDestroy(true);
+  // The engine and the plug-ins are loaded now; one of them may have put its
+  // own crash filter in place of the host's.
+  quorvane::ReassertCrashFilter();
 
   MSG message;
   // GetMessageW gives -1 on failure; that ends the loop instead of spinning.
@@ -90,6 +94,9 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   single_instance_mutex.reset();
   const bool session_ended = window->session_ended();
   window.reset();
+  // A thread that crashed meanwhile (while the engine shut down, say) is
+  // reported, and its code is the exit code, not 0.
+  quorvane::HoldExitWhileCrashReporting();
   return process_log.Ended(
       0, session_ended ? quorvane::ProcessEnd::kSessionEnded : quorvane::ProcessEnd::kClosed);
 }

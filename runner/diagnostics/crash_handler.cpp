@@ -13,6 +13,7 @@
 #include "runner/diagnostics/crash_rules.h"
 #include "runner/diagnostics/log.h"
 #include "runner/diagnostics/log_file.h"
+#include "runner/diagnostics/runtime_handlers.h"
 
 namespace quorvane {
 namespace {
@@ -27,10 +28,19 @@ using SymInitializeFunction = BOOL(WINAPI*)(HANDLE, PCWSTR, BOOL);
 // dump stays small and holds as little of the user's data as it can.
 constexpr MINIDUMP_TYPE kDumpType =
     static_cast<MINIDUMP_TYPE>(MiniDumpNormal | MiniDumpWithUnloadedModules);
-// Stack kept back on the main thread for the report of a stack overflow.
+// Stack kept back on the main thread for the filter after a stack overflow.
 constexpr ULONG kStackGuarantee = 64 * 1024;
+// The reporter's own stack: dbghelp walks every thread's stack from it.
+constexpr SIZE_T kReporterStack = 512 * 1024;
+// The longest a crashed thread waits for its report, and a second crashed
+// thread for the first one's: a crash never becomes a hang that keeps the
+// single-instance mutex.
+constexpr DWORD kReportWaitSeconds = 30;
+constexpr DWORD kReportWaitMs = kReportWaitSeconds * 1000;
 
-// Everything the report needs, prepared at installation.
+// Everything the report needs, prepared at installation. Made once and never
+// freed, so that it outlives every static object that a crash during the
+// process's exit could meet.
 struct CrashState {
   WriteDumpFunction write_dump = nullptr;
   std::optional<std::wstring> folder;
@@ -38,31 +48,67 @@ struct CrashState {
   // is made without allocating.
   std::vector<wchar_t> dump_path;
   size_t name_at = 0;
+  HANDLE request = nullptr;
+  HANDLE done = nullptr;
+  HANDLE reporter = nullptr;
+  DWORD reporter_id = 0;
 };
-
-// Made once and never freed, so that it outlives every static object that a
-// crash during the process's exit could meet.
 CrashState* state = nullptr;
-volatile LONG reporting = 0;
-volatile DWORD reporting_thread = 0;
-volatile DWORD first_code = 0;
 
-// The dump of the crashed process, or the Windows error that prevented it.
-DWORD WriteDump(const DumpName& name, EXCEPTION_POINTERS* pointers) {
-  if (state->write_dump == nullptr) return ERROR_MOD_NOT_FOUND;
-  if (!state->folder) return ERROR_PATH_NOT_FOUND;
+// The first crash, filled in by its thread before the reporter is woken.
+volatile LONG reporting = 0;
+volatile DWORD crashed_thread = 0;
+volatile DWORD exit_code = 0;
+EXCEPTION_POINTERS* crashed_pointers = nullptr;
+CrashFacts facts;
+char module_name[MAX_PATH] = {};
+
+// The module holding address, by file name, into module_name.
+void FindModule(uint64_t address) {
+  HMODULE module = nullptr;
+  if (!::GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(address)), &module)) {
+    return;
+  }
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  const wchar_t* name = path;
+  for (const wchar_t* at = path; *at != L'\0'; ++at) {
+    if (*at == L'\\' || *at == L'/') name = at + 1;
+  }
+  size_t at = 0;
+  for (; name[at] != L'\0' && at + 1 < sizeof(module_name); ++at) {
+    module_name[at] = name[at] < 0x80 ? static_cast<char>(name[at]) : '?';
+  }
+  module_name[at] = '\0';
+  facts.module = module_name;
+  facts.module_offset = address - reinterpret_cast<uintptr_t>(module);
+}
+
+// The dump of the crashed thread, written from the calling thread.
+DumpOutcome WriteDump(const DumpName& name, char (&narrow_name)[kDumpNameCapacity]) {
+  if (state->write_dump == nullptr) return {DumpOutcome::Result::kFailed, "", ERROR_MOD_NOT_FOUND};
+  if (!state->folder) return {DumpOutcome::Result::kFailed, "", ERROR_PATH_NOT_FOUND};
   std::copy(name.begin(), name.end(), state->dump_path.begin() + state->name_at);
   const wchar_t* path = state->dump_path.data();
   HANDLE file =
       ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
-  MINIDUMP_EXCEPTION_INFORMATION exception{::GetCurrentThreadId(), pointers, FALSE};
+  if (file == INVALID_HANDLE_VALUE) return {DumpOutcome::Result::kFailed, "", ::GetLastError()};
+  MINIDUMP_EXCEPTION_INFORMATION exception{crashed_thread, crashed_pointers, FALSE};
   const BOOL written = state->write_dump(::GetCurrentProcess(), ::GetCurrentProcessId(), file,
                                          kDumpType, &exception, nullptr, nullptr);
   const DWORD error = written ? ERROR_SUCCESS : ::GetLastError();
   ::CloseHandle(file);
-  if (!written) ::DeleteFileW(path);
-  return written ? ERROR_SUCCESS : (error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+  if (!written) {
+    ::DeleteFileW(path);
+    return {DumpOutcome::Result::kFailed, "", error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT};
+  }
+  size_t at = 0;
+  for (; name[at] != L'\0'; ++at) narrow_name[at] = static_cast<char>(name[at]);
+  narrow_name[at] = '\0';
+  return {DumpOutcome::Result::kWritten, narrow_name, 0};
 }
 
 void RemoveOldDumps() {
@@ -79,40 +125,86 @@ void RemoveOldDumps() {
   }
 }
 
-[[noreturn]] void Report(CrashCause cause, EXCEPTION_POINTERS* pointers) {
-  const DWORD code = pointers->ExceptionRecord->ExceptionCode;
-  if (::InterlockedExchange(&reporting, 1) != 0) {
-    // A crash while reporting one ends the process at once; a crash on another
-    // thread waits for the first report, which ends the process.
-    if (reporting_thread == ::GetCurrentThreadId()) {
-      ::TerminateProcess(::GetCurrentProcess(), first_code);
+// The dump, then its line, then the old dumps' removal (the only step that
+// needs the heap, so the last).
+void WriteReport() {
+  if (facts.address) FindModule(*facts.address);
+  char narrow_name[kDumpNameCapacity] = {};
+  const DumpOutcome outcome =
+      WriteDump(FormatDumpName(UtcNow(), ::GetCurrentProcessId()), narrow_name);
+  WriteCrashLog(FormatCrashLine(facts, outcome).view());
+  if (state->folder) {
+    try {
+      RemoveOldDumps();
+    } catch (...) {
+      // The heap is gone too: the dump and its line are written already.
     }
-    ::Sleep(INFINITE);
   }
-  reporting_thread = ::GetCurrentThreadId();
-  first_code = code;
+}
 
-  // The dump comes first: it is what matters most, and it needs no heap.
-  const DumpName name = FormatDumpName(UtcNow(), ::GetCurrentProcessId());
-  const DWORD dump_error = WriteDump(name, pointers);
-  try {
-    std::string narrow_name;
-    if (dump_error == ERROR_SUCCESS) {
-      for (const wchar_t* character = name.data(); *character != L'\0'; ++character) {
-        narrow_name.push_back(static_cast<char>(*character));
-      }
-    }
-    WriteLog(
-        LogLevel::kError,
-        FormatCrashLine(cause, code,
-                        reinterpret_cast<uintptr_t>(pointers->ExceptionRecord->ExceptionAddress),
-                        narrow_name, dump_error));
-    if (state->folder) RemoveOldDumps();
-  } catch (...) {
-    // The heap is gone too: the dump is written, the process ends as it would.
+DWORD WINAPI RunReporter(void*) {
+  ::WaitForSingleObject(state->request, INFINITE);
+  WriteReport();
+  ::SetEvent(state->done);
+  return 0;
+}
+
+// What the crash was, from its exception record; a fast-fail instruction that
+// the system reported as an illegal one counts as the fast fail it is.
+void RecordCrash(CrashCause cause, EXCEPTION_POINTERS* pointers, bool has_address) {
+  const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+  crashed_pointers = pointers;
+  crashed_thread = ::GetCurrentThreadId();
+  facts.cause = cause;
+  facts.thread_id = crashed_thread;
+  facts.code = record.ExceptionCode;
+  const auto address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
+  if (has_address) facts.address = address;
+  if (IsInstructionFault(facts.code) && address != 0 &&
+      IsFastFailInstruction(reinterpret_cast<const uint8_t*>(address))) {
+    facts.code = kFastFailCode;
+    facts.fast_fail_code = static_cast<uint32_t>(pointers->ContextRecord->Rcx);
+  } else if (facts.code == kFastFailCode && record.NumberParameters >= 1) {
+    facts.fast_fail_code = static_cast<uint32_t>(record.ExceptionInformation[0]);
   }
-  ::TerminateProcess(::GetCurrentProcess(), code);
+  exit_code = facts.code;
+}
+
+[[noreturn]] void EndProcess() {
+  ::TerminateProcess(::GetCurrentProcess(), exit_code);
   std::abort();
+}
+
+[[noreturn]] void Report(CrashCause cause, EXCEPTION_POINTERS* pointers, bool has_address) {
+  const DWORD thread = ::GetCurrentThreadId();
+  if (state != nullptr && thread == state->reporter_id && reporting != 0) {
+    // The report itself crashed (a heap broken by the first crash, say).
+    WriteCrashLog(FormatCrashLine(facts, {DumpOutcome::Result::kReportFaulted, "",
+                                          pointers->ExceptionRecord->ExceptionCode})
+                      .view());
+    EndProcess();
+  }
+  if (::InterlockedCompareExchange(&reporting, 1, 0) != 0) {
+    // A crash on another thread waits for the first report, which ends the
+    // process; a crash inside this thread's own report ends it at once.
+    if (thread != crashed_thread && state != nullptr) {
+      ::WaitForSingleObject(state->done, kReportWaitMs);
+    }
+    EndProcess();
+  }
+  RecordCrash(cause, pointers, has_address);
+  if (state == nullptr) EndProcess();
+  ::SetEvent(state->request);
+  const HANDLE waits[] = {state->done, state->reporter};
+  const DWORD waited = ::WaitForMultipleObjects(2, waits, FALSE, kReportWaitMs);
+  if (waited == WAIT_OBJECT_0 + 1 || state->reporter == nullptr) {
+    // The reporter is gone, as after the process began to exit: report here.
+    WriteReport();
+  } else if (waited == WAIT_TIMEOUT) {
+    WriteCrashLog(
+        FormatCrashLine(facts, {DumpOutcome::Result::kTimedOut, "", kReportWaitSeconds}).view());
+  }
+  EndProcess();
 }
 
 // A fatal end requested by the runtime rather than raised by the processor:
@@ -128,11 +220,11 @@ void RemoveOldDumps() {
   record.NumberParameters = 1;
   record.ExceptionInformation[0] = reason;
   EXCEPTION_POINTERS pointers{&record, &context};
-  Report(cause, &pointers);
+  Report(cause, &pointers, false);
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pointers) {
-  Report(CrashCause::kUnhandledException, pointers);
+  Report(CrashCause::kUnhandledException, pointers, true);
 }
 
 void OnTerminate() { ReportFastFail(CrashCause::kTerminate, kFastFailFatalAppExit); }
@@ -148,24 +240,27 @@ void __cdecl OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, 
   ReportFastFail(CrashCause::kInvalidParameter, kFastFailInvalidArgument);
 }
 
+void LoadDumpWriter() {
+  HMODULE dbghelp = ::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (dbghelp == nullptr) return;
+  // Through void (*)(), the function pointer type that converts without a
+  // signature-mismatch warning.
+  state->write_dump = reinterpret_cast<WriteDumpFunction>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+  // The symbol handler set up now, without reading any module's symbols: a
+  // dump writer that finds it missing may set it up itself after the crash,
+  // reading every module's debug information in the crashed process (Wine's
+  // does, and fails on some).
+  const auto initialize_symbols = reinterpret_cast<SymInitializeFunction>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "SymInitializeW")));
+  if (initialize_symbols != nullptr) initialize_symbols(::GetCurrentProcess(), nullptr, FALSE);
+}
+
 }  // namespace
 
 void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
   state = new CrashState;
-  HMODULE dbghelp = ::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (dbghelp != nullptr) {
-    // Through void (*)(), the function pointer type that converts without a
-    // signature-mismatch warning.
-    state->write_dump = reinterpret_cast<WriteDumpFunction>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
-    // The symbol handler set up now, without reading any module's symbols: a
-    // dump writer that finds it missing may set it up itself after the crash,
-    // reading every module's debug information in the crashed process (Wine's
-    // does, and fails on some).
-    const auto initialize_symbols = reinterpret_cast<SymInitializeFunction>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(dbghelp, "SymInitializeW")));
-    if (initialize_symbols != nullptr) initialize_symbols(::GetCurrentProcess(), nullptr, FALSE);
-  }
+  LoadDumpWriter();
   state->folder = std::move(crash_folder);
   if (state->folder) {
     const std::wstring prefix = *state->folder + L"\\";
@@ -173,13 +268,46 @@ void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
     state->name_at = state->dump_path.size();
     state->dump_path.resize(state->name_at + kDumpNameCapacity, L'\0');
   }
+  state->request = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  state->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD reporter_id = 0;
+  state->reporter = ::CreateThread(nullptr, kReporterStack, &RunReporter, nullptr,
+                                   STACK_SIZE_PARAM_IS_A_RESERVATION, &reporter_id);
+  state->reporter_id = reporter_id;
   ULONG guarantee = kStackGuarantee;
   ::SetThreadStackGuarantee(&guarantee);
   ::SetUnhandledExceptionFilter(&OnUnhandledException);
   std::set_terminate(&OnTerminate);
   std::signal(SIGABRT, &OnAbortSignal);
-  _set_purecall_handler(&OnPureCall);
-  _set_invalid_parameter_handler(&OnInvalidParameter);
+  SetRuntimeFatalHandlers(&OnPureCall, &OnInvalidParameter);
+}
+
+void ReassertCrashFilter() {
+  const LPTOP_LEVEL_EXCEPTION_FILTER previous =
+      ::SetUnhandledExceptionFilter(&OnUnhandledException);
+  if (previous == &OnUnhandledException) return;
+  std::string owner = "an unknown module";
+  HMODULE module = nullptr;
+  wchar_t path[MAX_PATH] = {};
+  if (previous != nullptr &&
+      ::GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(previous), &module) &&
+      ::GetModuleFileNameW(module, path, MAX_PATH) > 0) {
+    const std::wstring full(path);
+    const std::wstring name = full.substr(full.find_last_of(L"\\/") + 1);
+    owner = std::string(name.begin(), name.end());
+  }
+  WriteLog(LogLevel::kWarning, "The crash filter had been replaced by " +
+                                   (previous == nullptr ? std::string("none") : owner) +
+                                   "; it is set again.");
+}
+
+void HoldExitWhileCrashReporting() {
+  if (reporting == 0 || state == nullptr) return;
+  if (crashed_thread == ::GetCurrentThreadId()) return;
+  ::WaitForSingleObject(state->done, kReportWaitMs);
+  EndProcess();
 }
 
 }  // namespace quorvane

@@ -1,7 +1,6 @@
 #include "runner/diagnostics/crash_rules.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace quorvane {
 namespace {
@@ -33,8 +32,24 @@ bool IsDumpName(const std::wstring& name) {
          name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-const char* CauseName(CrashCause cause, uint32_t code) {
-  switch (cause) {
+const char* FastFailName(const std::optional<uint32_t>& fast_fail_code) {
+  if (!fast_fail_code) return "fail-fast";
+  switch (*fast_fail_code) {
+    case kFastFailStackCookie:
+      return "stack cookie failure: a stack buffer overrun";
+    case kFastFailInvalidArgument:
+      return "fail-fast: invalid parameter";
+    case kFastFailFatalAppExit:
+      return "fail-fast: fatal exit";
+    case kFastFailControlFlowGuard:
+      return "fail-fast: control-flow guard";
+    default:
+      return "fail-fast";
+  }
+}
+
+const char* CauseName(const CrashFacts& facts) {
+  switch (facts.cause) {
     case CrashCause::kTerminate:
       return "std::terminate";
     case CrashCause::kAbort:
@@ -46,26 +61,30 @@ const char* CauseName(CrashCause cause, uint32_t code) {
     case CrashCause::kUnhandledException:
       break;
   }
-  switch (code) {
+  switch (facts.code) {
     case 0xC0000005:
       return "access violation";
     case 0xC00000FD:
       return "stack overflow";
+    case 0xC0000374:
+      return "heap corruption";
+    case kFastFailCode:
+      return FastFailName(facts.fast_fail_code);
     case 0xC0000094:
       return "integer division by zero";
     case 0xC000001D:
       return "illegal instruction";
+    case 0xC0000096:
+      return "privileged instruction";
+    case 0xC0000006:
+      return "page could not be read in";
     case 0x80000003:
       return "breakpoint";
+    case 0xE06D7363:
+      return "uncaught C++ exception";
     default:
       return "unhandled exception";
   }
-}
-
-std::string Hex(uint64_t value, int width) {
-  char text[24];
-  std::snprintf(text, sizeof(text), "0x%0*llX", width, static_cast<unsigned long long>(value));
-  return text;
 }
 
 }  // namespace
@@ -99,17 +118,37 @@ std::vector<std::wstring> DumpsToRemove(std::vector<std::wstring> names, size_t 
   return names;
 }
 
-std::string FormatCrashLine(CrashCause cause, uint32_t code, uint64_t address,
-                            const std::string& dump_name, uint32_t dump_error) {
-  std::string line = "Crash (";
-  line += CauseName(cause, code);
-  line += "): exception " + Hex(code, 8) + " at " + Hex(address, 16) + "; ";
-  if (dump_name.empty()) {
-    line += "no dump written (Windows error " + std::to_string(dump_error) + ").";
-  } else {
-    line += "dump " + dump_name + ".";
+CrashLine FormatCrashLine(const CrashFacts& facts, const DumpOutcome& dump) {
+  CrashLine line;
+  line.Append("Crash (").Append(CauseName(facts)).Append("): exception ").Hex(facts.code, 8);
+  if (facts.address) {
+    line.Append(" at ");
+    if (!facts.module.empty()) {
+      line.Append(facts.module).Append("+").Hex(facts.module_offset, 0).Append(" (");
+    }
+    line.Hex(*facts.address, 16);
+    if (!facts.module.empty()) line.Append(")");
+  }
+  line.Append(" on thread ").Decimal(facts.thread_id).Append("; ");
+  switch (dump.result) {
+    case DumpOutcome::Result::kWritten:
+      line.Append("dump ").Append(dump.name).Append(".");
+      break;
+    case DumpOutcome::Result::kFailed:
+      line.Append("no dump written (Windows error ").Decimal(dump.detail).Append(").");
+      break;
+    case DumpOutcome::Result::kReportFaulted:
+      line.Append("no dump: the report itself failed with exception ").Hex(dump.detail, 8);
+      line.Append(".");
+      break;
+    case DumpOutcome::Result::kTimedOut:
+      line.Append("no dump: the report did not finish within ").Decimal(dump.detail);
+      line.Append(" s.");
+      break;
   }
   return line;
 }
+
+bool IsFastFailInstruction(const uint8_t bytes[2]) { return bytes[0] == 0xCD && bytes[1] == 0x29; }
 
 }  // namespace quorvane

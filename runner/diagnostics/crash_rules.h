@@ -4,9 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "runner/diagnostics/fixed_text.h"
 #include "runner/diagnostics/log.h"
 
 namespace quorvane {
@@ -40,10 +43,49 @@ DumpName FormatDumpName(const UtcTime& time, uint32_t process_id);
 /// kept remain. Names that are not the host's dumps are never chosen.
 std::vector<std::wstring> DumpsToRemove(std::vector<std::wstring> names, size_t kept = kKeptDumps);
 
-/// "Crash (access violation): exception 0xC0000005 at 0x00007FF6A1B2C3D4;
-/// dump quorvane_ai-....dmp." dump_name empty: the dump could not be written,
-/// and dump_error says why.
-std::string FormatCrashLine(CrashCause cause, uint32_t code, uint64_t address,
-                            const std::string& dump_name, uint32_t dump_error);
+/// Fast-fail sub-codes that the crash line names.
+inline constexpr uint32_t kFastFailStackCookie = 2;
+inline constexpr uint32_t kFastFailControlFlowGuard = 10;
+
+/// What is known about a crash when its line is written.
+struct CrashFacts {
+  CrashCause cause = CrashCause::kUnhandledException;
+  uint32_t code = 0;
+  /// The fast-fail sub-code, when code is kFastFailCode and one came with it.
+  std::optional<uint32_t> fast_fail_code;
+  /// Where the processor faulted; none for the runtime's fatal ends, whose
+  /// place is only in the dump's stack.
+  std::optional<uint64_t> address;
+  /// The module holding address ("" when none does) and the offset into it.
+  std::string_view module;
+  uint64_t module_offset = 0;
+  uint32_t thread_id = 0;
+};
+
+/// What became of the dump.
+struct DumpOutcome {
+  enum class Result { kWritten, kFailed, kReportFaulted, kTimedOut };
+  Result result = Result::kFailed;
+  /// The dump's file name, when written.
+  std::string_view name;
+  /// kFailed: the Windows error; kReportFaulted: the report's own exception
+  /// code; kTimedOut: the seconds waited.
+  uint32_t detail = 0;
+};
+
+using CrashLine = FixedText<512>;
+
+/// "Crash (access violation): exception 0xC0000005 at quorvane_ai.exe+0x1A2B
+/// (0x00007FF6A1B2C3D4) on thread 4242; dump quorvane_ai-....dmp." Built
+/// without the heap.
+CrashLine FormatCrashLine(const CrashFacts& facts, const DumpOutcome& dump);
+
+/// Whether the two bytes at a fault's address are the fast-fail instruction
+/// (int 0x29), which a system without fast-fail support reports as an illegal
+/// or privileged instruction.
+bool IsFastFailInstruction(const uint8_t bytes[2]);
+
+/// The exception codes under which the fast-fail instruction may arrive.
+inline bool IsInstructionFault(uint32_t code) { return code == 0xC000001D || code == 0xC0000096; }
 
 }  // namespace quorvane

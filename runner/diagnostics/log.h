@@ -7,9 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "runner/diagnostics/fixed_text.h"
+
 namespace quorvane {
 
-enum class LogLevel { kInfo, kWarning, kError };
+/// kOutput: what the engine and the UI code printed to standard output or error.
+enum class LogLevel { kInfo, kWarning, kError, kOutput };
 
 /// A moment in UTC, as the system clock gives it.
 struct UtcTime {
@@ -33,6 +36,13 @@ inline constexpr wchar_t kLogFileName[] = L"quorvane_ai.log";
 std::string FormatLogLine(const UtcTime& time, uint32_t process_id, LogLevel level,
                           std::string_view message);
 
+/// A whole line built without the heap; a longer message is cut.
+inline constexpr size_t kCrashLogLineCapacity = 768;
+using CrashLogLine = FixedText<kCrashLogLineCapacity>;
+/// FormatLogLine for the crash path: no heap, line ends in message kept out.
+CrashLogLine FormatCrashLogLine(const UtcTime& time, uint32_t process_id, LogLevel level,
+                                std::string_view message);
+
 /// The name of the log's n-th rotation: "quorvane_ai.log.n"; n = 0 is the live
 /// file.
 std::wstring RotatedLogFileName(int n);
@@ -43,6 +53,9 @@ class Log {
   virtual ~Log() = default;
   /// Writes one line; never throws, and silently drops what cannot be written.
   virtual void Write(LogLevel level, std::string_view message) noexcept = 0;
+  /// Writes one error line from a crashed process: a single plain write, with
+  /// no heap, no lock, no rotation.
+  virtual void WriteFromCrash(std::string_view message) noexcept = 0;
 };
 
 /// Makes log the process's log (null: none). Set once at start-up, before any
@@ -50,5 +63,7 @@ class Log {
 void SetProcessLog(Log* log);
 /// Writes to the process's log; does nothing when there is none.
 void WriteLog(LogLevel level, std::string_view message) noexcept;
+/// Log::WriteFromCrash on the process's log, if there is one.
+void WriteCrashLog(std::string_view message) noexcept;
 
 }  // namespace quorvane

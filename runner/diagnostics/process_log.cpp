@@ -7,20 +7,21 @@
 
 #include "codec/diagnostic.h"
 #include "runner/diagnostics/app_data_folder.h"
+#include "runner/diagnostics/output_capture.h"
 #include "runner/diagnostics/process_facts.h"
 #include "runner/process/command_line.h"
 
 namespace quorvane {
 namespace {
 
-// The log file of the process's ProcessLog, or null.
-LogFile* mirrored_file = nullptr;
+// Whether standard error is carried into the log.
+bool output_captured = false;
 
 // Every diagnostic line goes to standard error exactly as before, and into the
 // log too; when standard error is the log itself, only the log's line is kept.
 void MirrorDiagnostic(std::string_view line) {
   const DWORD last_error = ::GetLastError();
-  if (mirrored_file == nullptr || !mirrored_file->streams_redirected()) {
+  if (!output_captured) {
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -39,21 +40,20 @@ bool StandardErrorLeadsNowhere() {
 
 ProcessLog::ProcessLog() {
   if (const std::optional<std::wstring> folder = ApplicationDataFolder(L"logs")) {
-    file_ = std::make_unique<LogFile>(*folder);
+    file_ = new LogFile(*folder);
   }
-  mirrored_file = file_.get();
-  SetProcessLog(file_.get());
+  SetProcessLog(file_);
   flutter::SetDiagnosticSink(&MirrorDiagnostic);
 }
 
 ProcessLog::~ProcessLog() {
   flutter::SetDiagnosticSink(nullptr);
-  SetProcessLog(nullptr);
-  mirrored_file = nullptr;
+  output_captured = false;
 }
 
 void ProcessLog::CaptureStandardStreams(void (*resync)()) {
-  if (file_ != nullptr && StandardErrorLeadsNowhere()) file_->RedirectStandardStreams(resync);
+  if (file_ == nullptr || !StandardErrorLeadsNowhere() || !file_->Writable()) return;
+  output_captured = CaptureOutputInto(*file_, resync);
 }
 
 void ProcessLog::Started(HWND window) {

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "runner/diagnostics/log_file.h"
 #include "runner/diagnostics/process_lines.h"
 #include "runner/process/instance_rules.h"
@@ -17,17 +15,18 @@ class ProcessLog {
   /// Opens the log under the user's local application data (none when its
   /// folder cannot be made) as the process's log, and from now on mirrors
   /// every diagnostic line into it; standard error still gets each line as
-  /// before.
+  /// before. The log stays the process's log until the process ends, so that
+  /// a crash during its exit is still logged.
   ProcessLog();
-  /// Stops both.
+  /// Stops the mirroring.
   ~ProcessLog();
 
   ProcessLog(const ProcessLog&) = delete;
   ProcessLog& operator=(const ProcessLog&) = delete;
 
   /// When standard error leads nowhere (a start from Explorer, the Start menu,
-  /// at login), points standard output and error at the log, then calls resync
-  /// so that the engine follows.
+  /// at login), carries standard output and error into the log line by line,
+  /// then calls resync so that the engine follows.
   void CaptureStandardStreams(void (*resync)());
 
   /// The start line, once; window is the main window, or null when there is
@@ -40,7 +39,8 @@ class ProcessLog {
   int Ended(int exit_code, ProcessEnd end);
 
  private:
-  std::unique_ptr<LogFile> file_;
+  // Never freed: see the constructor.
+  LogFile* file_ = nullptr;
   bool started_ = false;
 };
 

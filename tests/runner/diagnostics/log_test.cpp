@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace quorvane {
 namespace {
 
@@ -21,6 +23,17 @@ TEST(Log, LineEndsInsideAMessageNeverStartANewLine) {
   // Other bytes, UTF-8 included, are kept as they are.
   EXPECT_EQ(FormatLogLine({}, 1, LogLevel::kInfo, "\xe7\xbb\xbc\t"),
             "1970-01-01T00:00:00.000Z 1 INFO \xe7\xbb\xbc\t\r\n");
+}
+
+TEST(Log, CrashLinesMatchOrdinaryLinesWithoutTheHeap) {
+  const UtcTime time{2026, 1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(FormatCrashLogLine(time, 9, LogLevel::kError, "a\nb").view(),
+            FormatLogLine(time, 9, LogLevel::kError, "a\nb"));
+  // A message too long is cut, and the line still ends.
+  const std::string line(
+      FormatCrashLogLine(time, 9, LogLevel::kError, std::string(2000, 'x')).view());
+  EXPECT_EQ(line.size(), kCrashLogLineCapacity);
+  EXPECT_EQ(line.substr(line.size() - 3), "x\r\n");
 }
 
 TEST(Log, RotationsAreNumberedFromTheNewest) {
