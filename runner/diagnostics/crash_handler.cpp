@@ -52,6 +52,8 @@ struct CrashState {
   HANDLE done = nullptr;
   HANDLE reporter = nullptr;
   DWORD reporter_id = 0;
+  // The thread that installed the handler: the UI thread.
+  HANDLE ui_thread = nullptr;
 };
 CrashState* state = nullptr;
 
@@ -62,6 +64,11 @@ volatile DWORD exit_code = 0;
 EXCEPTION_POINTERS* crashed_pointers = nullptr;
 CrashFacts facts;
 char module_name[MAX_PATH] = {};
+
+[[noreturn]] void EndProcess() {
+  ::TerminateProcess(::GetCurrentProcess(), exit_code);
+  std::abort();
+}
 
 // The module holding address, by file name, into module_name.
 void FindModule(uint64_t address) {
@@ -142,8 +149,32 @@ void WriteReport() {
   }
 }
 
+// The UI thread ended while the process goes on: it can only have been ended
+// from inside (a stack overflow that left no room even for the exception, as
+// under Wine, or a library's ExitThread), since a normal exit ends the UI
+// thread last. Without this the process would live on without a window.
+void ReportLostUiThread() {
+  if (::InterlockedCompareExchange(&reporting, 1, 0) != 0) return;
+  DWORD thread_code = 0;
+  ::GetExitCodeThread(state->ui_thread, &thread_code);
+  exit_code = thread_code != 0 ? thread_code : ERROR_PROCESS_ABORTED;
+  FixedText<256> line;
+  line.Append("Crash (the UI thread ended unexpectedly, with code ").Hex(thread_code, 8);
+  line.Append(", without an exception that could be reported); no dump.");
+  WriteCrashLog(line.view());
+  ::SetEvent(state->done);
+  EndProcess();
+}
+
 DWORD WINAPI RunReporter(void*) {
-  ::WaitForSingleObject(state->request, INFINITE);
+  const HANDLE waits[] = {state->request, state->ui_thread};
+  const DWORD woke =
+      ::WaitForMultipleObjects(state->ui_thread != nullptr ? 2 : 1, waits, FALSE, INFINITE);
+  if (woke == WAIT_OBJECT_0 + 1) {
+    ReportLostUiThread();
+    // A crash got in first; its thread reports it after all.
+    ::WaitForSingleObject(state->request, INFINITE);
+  }
   WriteReport();
   ::SetEvent(state->done);
   return 0;
@@ -168,11 +199,6 @@ void RecordCrash(CrashCause cause, EXCEPTION_POINTERS* pointers, bool has_addres
     facts.fast_fail_code = static_cast<uint32_t>(record.ExceptionInformation[0]);
   }
   exit_code = facts.code;
-}
-
-[[noreturn]] void EndProcess() {
-  ::TerminateProcess(::GetCurrentProcess(), exit_code);
-  std::abort();
 }
 
 [[noreturn]] void Report(CrashCause cause, EXCEPTION_POINTERS* pointers, bool has_address) {
@@ -270,6 +296,11 @@ void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
   }
   state->request = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   state->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE process = ::GetCurrentProcess();
+  if (!::DuplicateHandle(process, ::GetCurrentThread(), process, &state->ui_thread,
+                         SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0)) {
+    state->ui_thread = nullptr;
+  }
   DWORD reporter_id = 0;
   state->reporter = ::CreateThread(nullptr, kReporterStack, &RunReporter, nullptr,
                                    STACK_SIZE_PARAM_IS_A_RESERVATION, &reporter_id);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "codec/standard_method_codec.h"
+#include "standin/engine/fault.h"
 #include "standin/engine/handle_registry.h"
 #include "standin/engine/interactive_ui.h"
 #include "standin/engine/json_value_mapping.h"
@@ -142,6 +143,7 @@ void Engine::Destroy() {
   open_replies.swap(host_replies_);
   for (const auto& entry : open_replies) entry.second.reply(nullptr, 0, entry.second.user_data);
 
+  OnEngineShutdown();
   HandleRegistry::Remove(this);
   for (const auto& entry : registrars_) HandleRegistry::Remove(entry.second.get());
   if (view_) HandleRegistry::Remove(view_.get());

@@ -12,8 +12,12 @@ namespace standin {
 /// the fault.
 UINT FaultMessage();
 
-/// Writes to a page that may not be touched (an access violation), or throws a
-/// C++ exception that no one catches.
-[[noreturn]] void CrashHost(ScriptStep::Fault fault);
+/// Crashes the host as fault says: at once on this thread, or on a thread of
+/// its own, or arms a crash for later (the engine's shutdown, the library's
+/// unloading); only the last two return.
+void CrashHost(ScriptStep::Fault fault);
+
+/// Called as the engine shuts down: runs an armed shutdown fault.
+void OnEngineShutdown();
 
 }  // namespace standin

@@ -1,8 +1,11 @@
 // Parsing of script lines into steps.
 #include "standin/engine/script.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "standin/engine/json_value_mapping.h"
 
@@ -81,13 +84,21 @@ void ParseStep(const json& step, ScriptStep* parsed) {
   } else if (step.contains("fault")) {
     RequireOnlyKeys(step, {"fault"});
     const std::string& fault = RequireString(step, "fault");
-    if (fault == "access_violation") {
-      parsed->fault = ScriptStep::Fault::kAccessViolation;
-    } else if (fault == "terminate") {
-      parsed->fault = ScriptStep::Fault::kTerminate;
-    } else {
-      throw StepError("\"fault\" must be \"access_violation\" or \"terminate\"");
-    }
+    static const std::pair<const char*, ScriptStep::Fault> kFaults[] = {
+        {"access_violation", ScriptStep::Fault::kAccessViolation},
+        {"terminate", ScriptStep::Fault::kTerminate},
+        {"stack_overflow", ScriptStep::Fault::kStackOverflow},
+        {"heap_overrun", ScriptStep::Fault::kHeapOverrun},
+        {"fail_fast", ScriptStep::Fault::kFailFast},
+        {"stack_cookie", ScriptStep::Fault::kStackCookie},
+        {"thread_stack_overflow", ScriptStep::Fault::kThreadStackOverflow},
+        {"access_violation_at_shutdown", ScriptStep::Fault::kAccessViolationAtShutdown},
+        {"access_violation_after_exit", ScriptStep::Fault::kAccessViolationAfterExit},
+    };
+    const auto known = std::find_if(std::begin(kFaults), std::end(kFaults),
+                                    [&](const auto& entry) { return fault == entry.first; });
+    if (known == std::end(kFaults)) throw StepError("\"fault\" names no known fault");
+    parsed->fault = known->second;
     parsed->kind = ScriptStep::Kind::kFault;
   } else if (step.contains("end")) {
     RequireOnlyKeys(step, {"end"});

@@ -23,9 +23,23 @@ struct ScriptStep {
     kError,         // a line that is no step; error says why
   };
 
-  /// How a fault step crashes the host: a processor exception, or a C++
-  /// exception that reaches std::terminate.
-  enum class Fault { kAccessViolation, kTerminate };
+  /// How a fault step crashes the host. On the UI thread, at once: a processor
+  /// exception, a C++ exception that reaches std::terminate, a stack overflow,
+  /// a heap block overrun, a raised fail-fast, a smashed stack cookie. Later:
+  /// a background thread's stack overflow, an access violation on a
+  /// background thread while the engine shuts down, one after the host's
+  /// entry has returned (as the library is unloaded).
+  enum class Fault {
+    kAccessViolation,
+    kTerminate,
+    kStackOverflow,
+    kHeapOverrun,
+    kFailFast,
+    kStackCookie,
+    kThreadStackOverflow,
+    kAccessViolationAtShutdown,
+    kAccessViolationAfterExit,
+  };
 
   /// How long a call or raw step waits for its reply unless it says otherwise.
   static constexpr uint32_t kDefaultTimeoutMs = 10000;

@@ -863,30 +863,6 @@ TEST_F(HostEndToEnd, StartedWithoutStreamsTheLogKeepsEverythingButTheToken) {
   EXPECT_TRUE(HostDumps().empty());
 }
 
-TEST_F(HostEndToEnd, ACrashLeavesADumpAndALogLineAndEndsWithTheExceptionCode) {
-  const std::vector<std::pair<std::string, DWORD>> faults = {{"access_violation", 0xC0000005},
-                                                             {"terminate", 0xC0000409}};
-  for (const auto& [fault, code] : faults) {
-    RemoveHostDiagnostics();
-    HostProcess host({{Json{{"fault", fault}}}, L"", {}});
-    EXPECT_EQ(host.WaitForExit(), code) << fault;
-
-    const std::vector<std::wstring> dumps = HostDumps();
-    ASSERT_EQ(dumps.size(), 1u) << fault;
-    const std::string dump(dumps[0].begin(), dumps[0].end());
-    EXPECT_THAT(dump, StartsWith("quorvane_ai-"));
-    EXPECT_THAT(dump, EndsWith("Z-" + std::to_string(host.id()) + ".dmp"));
-    EXPECT_THAT(ReadFile(HostDataFolder() + L"\\crashes\\" + dumps[0]), StartsWith("MDMP"));
-    char hex_code[16];
-    std::snprintf(hex_code, sizeof(hex_code), "0x%08lX", code);
-    EXPECT_THAT(LogLinesOf(host.id()),
-                Contains(AllOf(HasSubstr(" ERROR Crash ("),
-                               HasSubstr(std::string("): exception ") + hex_code),
-                               HasSubstr(" on thread "), EndsWith("; dump " + dump + "."))))
-        << fault;
-  }
-}
-
 TEST_F(HostEndToEnd, WithoutAWritableLogFolderTheHostRunsAsBefore) {
   // A file where the log folder would be.
   const std::wstring logs = HostDataFolder() + L"\\logs";

@@ -44,6 +44,8 @@ TEST(Script, ParsesEveryStepKind) {
   ASSERT_EQ(violation.kind, Kind::kFault);
   EXPECT_EQ(violation.fault, ScriptStep::Fault::kAccessViolation);
   EXPECT_EQ(ParseScriptLine(R"({"fault": "terminate"})", 1).fault, ScriptStep::Fault::kTerminate);
+  EXPECT_EQ(ParseScriptLine(R"({"fault": "access_violation_after_exit"})", 1).fault,
+            ScriptStep::Fault::kAccessViolationAfterExit);
 }
 
 TEST(Script, RefusesMalformedStepsWithoutQuotingThem) {
