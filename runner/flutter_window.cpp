@@ -76,6 +76,8 @@ bool FlutterWindow::OnCreate() {
   close_to_tray_ = ReadCloseToTray();
 
   const RECT frame = GetClientBounds();
+  // Only an error that the view's creation itself sets is reported with it.
+  ::SetLastError(ERROR_SUCCESS);
   // The previous controller, if any, goes only after the new one is stored.
   std::unique_ptr<flutter::FlutterViewController> previous = std::exchange(
       view_controller_, std::make_unique<flutter::FlutterViewController>(
@@ -83,8 +85,12 @@ bool FlutterWindow::OnCreate() {
   const DWORD creation_error = ::GetLastError();
   previous.reset();
   if (view_controller_->GetEngine() == nullptr || view_controller_->GetView() == nullptr) {
-    WriteLog(LogLevel::kError, "The engine's view could not be created (Windows error " +
-                                   std::to_string(creation_error) + ").");
+    WriteLog(LogLevel::kError,
+             creation_error == ERROR_SUCCESS
+                 ? std::string("The engine's view could not be created (the engine set no "
+                               "Windows error).")
+                 : "The engine's view could not be created (Windows error " +
+                       std::to_string(creation_error) + ").");
     return false;
   }
 

@@ -10,6 +10,7 @@
 #include "runner/diagnostics/app_data_folder.h"
 #include "runner/diagnostics/crash_handler.h"
 #include "runner/diagnostics/process_log.h"
+#include "runner/engine_libraries.h"
 #include "runner/flutter_window.h"
 #include "runner/process/command_line.h"
 #include "runner/process/debug_console.h"
@@ -52,6 +53,13 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
     return process_log.Ended(*outcome.exit_code, outcome.end);
   }
   quorvane::UniqueHandle single_instance_mutex(outcome.mutex);
+  // Before the first call into the engine: a missing or broken library is
+  // logged and shown to the user instead of the system loader's dialog.
+  if (const std::optional<quorvane::LibraryFailure> failure = quorvane::LoadEngineLibraries()) {
+    process_log.Started(nullptr);
+    process_log.LibraryFailed(failure->file, failure->entry, failure->error);
+    return process_log.Ended(1, quorvane::ProcessEnd::kLibraryFailed);
+  }
 
   bool debug_console = false;
   if (!::AttachConsole(ATTACH_PARENT_PROCESS) && ::IsDebuggerPresent()) {

@@ -35,6 +35,8 @@ const char* EndReason(ProcessEnd end) {
       return "the single-instance mutex could not be created";
     case ProcessEnd::kStartFailed:
       return "the window could not be created";
+    case ProcessEnd::kLibraryFailed:
+      return "a program library could not be loaded";
   }
   return "unknown";
 }

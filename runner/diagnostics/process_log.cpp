@@ -9,6 +9,7 @@
 #include "runner/diagnostics/app_data_folder.h"
 #include "runner/diagnostics/output_capture.h"
 #include "runner/diagnostics/process_facts.h"
+#include "runner/diagnostics/user_messages.h"
 #include "runner/process/command_line.h"
 
 namespace quorvane {
@@ -39,9 +40,8 @@ bool StandardErrorLeadsNowhere() {
 }  // namespace
 
 ProcessLog::ProcessLog() {
-  if (const std::optional<std::wstring> folder = ApplicationDataFolder(L"logs")) {
-    file_ = new LogFile(*folder);
-  }
+  folder_ = ApplicationDataFolder(L"logs");
+  if (folder_) file_ = new LogFile(*folder_);
   SetProcessLog(file_);
   flutter::SetDiagnosticSink(&MirrorDiagnostic);
 }
@@ -74,6 +74,23 @@ void ProcessLog::InstanceRulesEnded(const InstanceOutcome& outcome) {
   if (what == nullptr) return;
   WriteLog(LogLevel::kError,
            std::string(what) + " (Windows error " + std::to_string(outcome.error) + ").");
+}
+
+void ProcessLog::LibraryFailed(const std::wstring& file, const std::string& entry, uint32_t error) {
+  const std::string narrow_file(file.begin(), file.end());
+  WriteLog(LogLevel::kError,
+           entry.empty() ? "The program library " + narrow_file +
+                               " could not be loaded (Windows error " + std::to_string(error) + ")."
+                         : "The program library " + narrow_file + " lacks the entry point " +
+                               entry + " (Windows error " + std::to_string(error) + ").");
+  const UiLanguage language = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_CHINESE
+                                  ? UiLanguage::kChinese
+                                  : UiLanguage::kEnglish;
+  const bool logged = file_ != nullptr && file_->Writable();
+  const UserMessage message =
+      LibraryFailureMessage(language, file, error, logged ? folder_ : std::nullopt);
+  ::MessageBoxW(nullptr, message.text.c_str(), message.title.c_str(),
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 int ProcessLog::Ended(int exit_code, ProcessEnd end) {

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "runner/diagnostics/log_file.h"
 #include "runner/diagnostics/process_lines.h"
 #include "runner/process/instance_rules.h"
@@ -34,11 +38,16 @@ class ProcessLog {
   void Started(HWND window);
   /// The error behind an exit that the instance rules decided, if any.
   void InstanceRulesEnded(const InstanceOutcome& outcome);
+  /// A program library could not be loaded: logs which and why, and tells the
+  /// user in their language, with where the log is. entry: the missing entry
+  /// point, or empty when the file itself did not load.
+  void LibraryFailed(const std::wstring& file, const std::string& entry, uint32_t error);
   /// The end line (after the start line, if it was not written yet); returns
   /// exit_code.
   int Ended(int exit_code, ProcessEnd end);
 
  private:
+  std::optional<std::wstring> folder_;
   // Never freed: see the constructor.
   LogFile* file_ = nullptr;
   bool started_ = false;

@@ -12,6 +12,7 @@ enum class ProcessEnd {
   kRelaunchFailed,      // the elevated re-launch was declined or could not start
   kMutexFailed,         // the single-instance mutex could not be created
   kStartFailed,         // the window (or the engine's view) could not be created
+  kLibraryFailed,       // the engine or a plug-in library could not be loaded
 };
 
 }  // namespace quorvane

@@ -190,6 +190,8 @@ bool Engine::CreateView(int width, int height) {
   CallScope scope(this);
   if (fail_view_controller_) {
     log_->Write({{"event", "view"}, {"failed", true}});
+    // The error a failed allocation of the view's surface would leave.
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
   view_ = std::make_unique<View>(std::max(width, 0), std::max(height, 0), this);

@@ -149,7 +149,10 @@ FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(
           return nullptr;
         }
         if (!engine->CreateView(width, height)) {
+          // The failure's own error, not one the clean-up leaves behind.
+          const DWORD error = GetLastError();
           engine->Destroy();
+          SetLastError(error);
           return nullptr;
         }
         auto* controller = new ViewController{engine};

@@ -1,5 +1,6 @@
 # Fails when EXECUTABLE imports dwmapi.dll at load time (that library is no
-# known DLL, so the loader would take a copy planted beside the executable),
+# known DLL, so the loader would take a copy planted beside the executable) or
+# the engine or a plug-in library,
 # needs the stack-protector runtime as a DLL, lacks stack cookies, or lacks one
 # of the DLL characteristics ASLR with high-entropy addresses and NX need.
 # Usage: cmake -DOBJDUMP=... -DEXECUTABLE=... -P check_imports.cmake
@@ -8,10 +9,14 @@ if(NOT code EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} could not read ${EXECUTABLE}")
 endif()
 string(TOLOWER "${headers}" headers)
-if(NOT headers MATCHES "dll name: flutter_windows\\.dll")
+if(NOT headers MATCHES "dll name: kernel32\\.dll")
   message(FATAL_ERROR "no import table found in ${EXECUTABLE}")
 endif()
-foreach(library dwmapi libssp-0)
+# The engine and the plug-ins are loaded by the host itself, which reports a
+# missing one; a load-time import would bring back the loader's dialog.
+foreach(library dwmapi libssp-0 flutter_windows desktop_drop_plugin
+                flutter_secure_storage_windows_plugin local_notifier_plugin tray_manager_plugin
+                webview_windows_plugin)
   if(headers MATCHES "dll name: ${library}\\.dll")
     message(FATAL_ERROR "${EXECUTABLE} imports ${library}.dll at load time")
   endif()

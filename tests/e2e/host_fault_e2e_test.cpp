@@ -136,5 +136,84 @@ TEST_F(HostFaults, EveryFaultEndsWithItsCodeAndLeavesADumpOrSaysWhyNot) {
   }
 }
 
+struct Dialog {
+  DWORD process_id = 0;
+  HWND window = nullptr;
+};
+
+// A message box of process_id, or null.
+HWND FindDialogOf(DWORD process_id) {
+  Dialog dialog{process_id};
+  ::EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* wanted = reinterpret_cast<Dialog*>(parameter);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        wchar_t class_name[16] = {};
+        ::GetClassNameW(window, class_name, 16);
+        if (owner != wanted->process_id || std::wstring(class_name) != L"#32770") return TRUE;
+        wanted->window = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&dialog));
+  return dialog.window;
+}
+
+// The texts of a dialog's static controls, one after the other.
+std::wstring DialogText(HWND dialog) {
+  std::wstring text;
+  ::EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM parameter) -> BOOL {
+        wchar_t class_name[16] = {};
+        ::GetClassNameW(child, class_name, 16);
+        if (_wcsicmp(class_name, L"Static") != 0) return TRUE;
+        wchar_t part[1024] = {};
+        ::GetWindowTextW(child, part, 1024);
+        *reinterpret_cast<std::wstring*>(parameter) += part;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+TEST_F(HostFaults, AMissingEngineLibraryIsLoggedAndShownToTheUser) {
+  // The executable alone, in a folder without the engine beside it.
+  const std::wstring folder = TemporaryPath(L"lonely_host");
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring program = folder + L"\\quorvane_ai.exe";
+  ASSERT_TRUE(
+      ::CopyFileW((BinaryDirectory() + L"\\quorvane_ai.exe").c_str(), program.c_str(), FALSE));
+  std::wstring command_line = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, folder.c_str(), &startup, &process));
+  ::CloseHandle(process.hThread);
+
+  HWND dialog = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (dialog = FindDialogOf(process.dwProcessId)) != nullptr; }));
+  if (dialog != nullptr) {
+    const std::wstring text = DialogText(dialog);
+    EXPECT_THAT(text, HasSubstr(L"the program file flutter_windows.dll is missing"));
+    EXPECT_THAT(text, HasSubstr(HostDataFolder() + L"\\logs"));
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }
+  EXPECT_EQ(::WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+  DWORD exit_code = 0;
+  ::GetExitCodeProcess(process.hProcess, &exit_code);
+  ::CloseHandle(process.hProcess);
+  EXPECT_EQ(exit_code, 1u);
+  const std::vector<std::string> lines = LogLinesOf(process.dwProcessId);
+  EXPECT_THAT(lines, Contains(HasSubstr(" ERROR The program library flutter_windows.dll could not "
+                                        "be loaded (Windows error 126).")));
+  EXPECT_THAT(
+      lines,
+      Contains(HasSubstr(" INFO Exiting with code 1: a program library could not be loaded.")));
+  ::DeleteFileW(program.c_str());
+  ::RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
 }  // namespace e2e
