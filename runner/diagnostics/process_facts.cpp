@@ -1,5 +1,8 @@
 #include "runner/diagnostics/process_facts.h"
 
+#include <optional>
+#include <string>
+
 #include "runner/diagnostics/version_resource.h"
 
 namespace quorvane {
@@ -7,14 +10,50 @@ namespace {
 
 using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
 
-std::string ProgramVersion() {
-  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+// The file version in module's version resource (null: the executable).
+std::string ModuleVersion(HMODULE module) {
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
   if (found == nullptr) return {};
-  HGLOBAL loaded = ::LoadResource(nullptr, found);
+  HGLOBAL loaded = ::LoadResource(module, found);
   const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
   if (data == nullptr) return {};
   return FileVersionFromResource(static_cast<const uint8_t*>(data),
-                                 ::SizeofResource(nullptr, found));
+                                 ::SizeofResource(module, found));
+}
+
+int UtcOffsetMinutes() {
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = ::GetTimeZoneInformation(&zone);
+  LONG bias = zone.Bias;
+  if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+  if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+  return -static_cast<int>(bias);
+}
+
+std::string InstallFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::wstring folder(path, length);
+  folder.resize(folder.find_last_of(L'\\') == std::wstring::npos ? 0 : folder.find_last_of(L'\\'));
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()), utf8.data(),
+                        size, nullptr, nullptr);
+  return utf8;
+}
+
+std::optional<bool> IsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const BOOL read =
+      ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+  ::CloseHandle(token);
+  if (!read) return std::nullopt;
+  return elevation.TokenIsElevated != 0;
 }
 
 // The true version: GetVersionExW answers what the manifest declares at most.
@@ -52,7 +91,13 @@ DpiAwareness ThreadDpiAwareness() {
 
 StartFacts GatherStartFacts(HWND window) {
   StartFacts facts;
-  facts.program_version = ProgramVersion();
+  facts.program_version = ModuleVersion(nullptr);
+  facts.utc_offset_minutes = UtcOffsetMinutes();
+  facts.install_folder = InstallFolder();
+  facts.elevated = IsElevated();
+  if (HMODULE engine = ::GetModuleHandleW(L"flutter_windows.dll")) {
+    facts.engine_version = ModuleVersion(engine);
+  }
   ReadWindowsVersion(facts);
   facts.dpi_awareness = ThreadDpiAwareness();
   facts.monitors = ::GetSystemMetrics(SM_CMONITORS);

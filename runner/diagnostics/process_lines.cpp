@@ -58,6 +58,19 @@ std::string FormatStartLine(const StartFacts& facts) {
   line += ", window DPI ";
   line += facts.window_dpi ? std::to_string(*facts.window_dpi) : "none";
   line += ", " + Counted(facts.argument_count, "command-line argument") + ".";
+  const int offset =
+      facts.utc_offset_minutes < 0 ? -facts.utc_offset_minutes : facts.utc_offset_minutes;
+  const std::string minutes = std::to_string(offset % 60);
+  line += " Local time is UTC";
+  line += facts.utc_offset_minutes < 0 ? "-" : "+";
+  line += (offset / 60 < 10 ? "0" : "") + std::to_string(offset / 60) + ":" +
+          (minutes.size() < 2 ? "0" : "") + minutes + ";";
+  line += " installed in " + (facts.install_folder.empty() ? "(unknown)" : facts.install_folder);
+  line += !facts.elevated   ? "; elevation unknown"
+          : *facts.elevated ? "; elevated"
+                            : "; not elevated";
+  line +=
+      "; engine " + (facts.engine_version.empty() ? "(no version)" : facts.engine_version) + ".";
   return line;
 }
 

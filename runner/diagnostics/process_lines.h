@@ -24,6 +24,14 @@ struct StartFacts {
   /// None when the process has no window (it hands over, or could not make it).
   std::optional<uint32_t> window_dpi;
   size_t argument_count = 0;
+  /// Local time minus UTC, in minutes, as the log's times are UTC.
+  int utc_offset_minutes = 0;
+  /// The executable's folder, UTF-8; empty when unknown.
+  std::string install_folder;
+  std::optional<bool> elevated;
+  /// From the engine library's version resource; empty when it has none or is
+  /// not loaded.
+  std::string engine_version;
 };
 
 std::string FormatStartLine(const StartFacts& facts);

@@ -192,10 +192,15 @@ TEST_F(HostFaults, AMissingEngineLibraryIsLoggedAndShownToTheUser) {
                                nullptr, folder.c_str(), &startup, &process));
   ::CloseHandle(process.hThread);
 
+  // The message box, once its text is there.
   HWND dialog = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (dialog = FindDialogOf(process.dwProcessId)) != nullptr; }));
+  std::wstring text;
+  EXPECT_TRUE(WaitUntil([&] {
+    dialog = FindDialogOf(process.dwProcessId);
+    text = dialog != nullptr ? DialogText(dialog) : std::wstring();
+    return !text.empty();
+  }));
   if (dialog != nullptr) {
-    const std::wstring text = DialogText(dialog);
     EXPECT_THAT(text, HasSubstr(L"the program file flutter_windows.dll is missing"));
     EXPECT_THAT(text, HasSubstr(HostDataFolder() + L"\\logs"));
     ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);

@@ -15,14 +15,25 @@ TEST(ProcessLines, TheStartLineNamesVersionSystemDisplayAndArgumentCount) {
   facts.monitors = 2;
   facts.window_dpi = 144;
   facts.argument_count = 1;
+  facts.utc_offset_minutes = 8 * 60;
+  facts.install_folder = "C:\\Program Files\\Quorvane AI";
+  facts.elevated = true;
+  facts.engine_version = "3.24.0.0";
   EXPECT_EQ(FormatStartLine(facts),
             "Quorvane AI 1.2.3.0 starting on Windows 10.0 build 22631, 64-bit, DPI awareness "
-            "per-monitor v2, 2 monitors, window DPI 144, 1 command-line argument.");
+            "per-monitor v2, 2 monitors, window DPI 144, 1 command-line argument. Local time is "
+            "UTC+08:00; installed in C:\\Program Files\\Quorvane AI; elevated; engine 3.24.0.0.");
+  // West of Greenwich, by half hours.
+  facts.utc_offset_minutes = -(3 * 60 + 30);
+  facts.elevated = false;
+  EXPECT_NE(FormatStartLine(facts).find(" UTC-03:30; "), std::string::npos);
+  EXPECT_NE(FormatStartLine(facts).find("; not elevated; "), std::string::npos);
 
   StartFacts bare;
   EXPECT_EQ(FormatStartLine(bare),
             "Quorvane AI (unknown version) starting on Windows 0.0 build 0, 64-bit, DPI awareness "
-            "unknown, 0 monitors, window DPI none, 0 command-line arguments.");
+            "unknown, 0 monitors, window DPI none, 0 command-line arguments. Local time is "
+            "UTC+00:00; installed in (unknown); elevation unknown; engine (no version).");
 }
 
 TEST(ProcessLines, TheEndLineSaysHowTheProcessEnded) {
