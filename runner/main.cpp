@@ -9,6 +9,7 @@
 
 #include "runner/diagnostics/app_data_folder.h"
 #include "runner/diagnostics/crash_handler.h"
+#include "runner/diagnostics/crash_notice.h"
 #include "runner/diagnostics/process_log.h"
 #include "runner/engine_libraries.h"
 #include "runner/flutter_window.h"
@@ -43,7 +44,8 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   // system folder only, never from the current directory or PATH.
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   quorvane::ProcessLog process_log;
-  quorvane::InstallCrashHandler(quorvane::ApplicationDataFolder(L"crashes"));
+  const std::optional<std::wstring> crash_folder = quorvane::ApplicationDataFolder(L"crashes");
+  quorvane::InstallCrashHandler(crash_folder);
 
   quorvane::Win32InstancePlatform platform;
   const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(platform, command_line);
@@ -88,6 +90,8 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   // The engine and the plug-ins are loaded now; one of them may have put its
   // own crash filter in place of the host's.
   quorvane::ReassertCrashFilter();
+  // Over the window, once it is there; the start does not wait for the answer.
+  quorvane::OfferLastCrashReport(crash_folder);
 
   MSG message;
   // GetMessageW gives -1 on failure; that ends the loop instead of spinning.

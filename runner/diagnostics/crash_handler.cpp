@@ -48,6 +48,8 @@ struct CrashState {
   // is made without allocating.
   std::vector<wchar_t> dump_path;
   size_t name_at = 0;
+  // "<folder>\\crash_notice_pending", made at installation too.
+  std::wstring notice_path;
   HANDLE request = nullptr;
   HANDLE done = nullptr;
   HANDLE reporter = nullptr;
@@ -132,6 +134,17 @@ void RemoveOldDumps() {
   }
 }
 
+// Leaves the dump's name for the next start, which tells the user.
+void LeaveNotice(std::string_view dump_name) {
+  if (state->notice_path.empty()) return;
+  HANDLE file = ::CreateFileW(state->notice_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, dump_name.data(), static_cast<DWORD>(dump_name.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
 // The dump, then its line, then the old dumps' removal (the only step that
 // needs the heap, so the last).
 void WriteReport() {
@@ -140,6 +153,7 @@ void WriteReport() {
   const DumpOutcome outcome =
       WriteDump(FormatDumpName(UtcNow(), ::GetCurrentProcessId()), narrow_name);
   WriteCrashLog(FormatCrashLine(facts, outcome).view());
+  LeaveNotice(outcome.name);
   if (state->folder) {
     try {
       RemoveOldDumps();
@@ -162,6 +176,7 @@ void ReportLostUiThread() {
   line.Append("Crash (the UI thread ended unexpectedly, with code ").Hex(thread_code, 8);
   line.Append(", without an exception that could be reported); no dump.");
   WriteCrashLog(line.view());
+  LeaveNotice("");
   ::SetEvent(state->done);
   EndProcess();
 }
@@ -293,6 +308,7 @@ void InstallCrashHandler(std::optional<std::wstring> crash_folder) {
     state->dump_path.assign(prefix.begin(), prefix.end());
     state->name_at = state->dump_path.size();
     state->dump_path.resize(state->name_at + kDumpNameCapacity, L'\0');
+    state->notice_path = prefix + kCrashNoticeFileName;
   }
   state->request = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   state->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -14,6 +14,10 @@
 
 namespace quorvane {
 
+/// Left in the crash folder by a crash, holding the dump's name (or nothing);
+/// removed once the user was told at a later start.
+inline constexpr wchar_t kCrashNoticeFileName[] = L"crash_notice_pending";
+
 /// Dumps kept in the crash folder; older ones are removed after a new one.
 inline constexpr size_t kKeptDumps = 10;
 

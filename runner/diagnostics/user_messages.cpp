@@ -21,4 +21,15 @@ UserMessage LibraryFailureMessage(UiLanguage language, const std::wstring& file,
   return {L"Quorvane AI could not start", text};
 }
 
+UserMessage CrashNoticeMessage(UiLanguage language) {
+  if (language == UiLanguage::kChinese) {
+    return {L"Quorvane AI",
+            L"Quorvane AI 上次运行时意外停止。\n\n已保存一份错误报告。是否打开报告所在的文件夹，"
+            L"以便将其发送给技术支持？"};
+  }
+  return {L"Quorvane AI",
+          L"Quorvane AI stopped unexpectedly the last time it ran.\n\nA report was saved. Open "
+          L"the folder with the report, to send it to support?"};
+}
+
 }  // namespace quorvane

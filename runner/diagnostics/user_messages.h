@@ -19,4 +19,8 @@ struct UserMessage {
 UserMessage LibraryFailureMessage(UiLanguage language, const std::wstring& file, uint32_t error,
                                   const std::optional<std::wstring>& log_folder);
 
+/// After a crash, at the next start: asks whether to open the folder with the
+/// report.
+UserMessage CrashNoticeMessage(UiLanguage language);
+
 }  // namespace quorvane

@@ -220,5 +220,33 @@ TEST_F(HostFaults, AMissingEngineLibraryIsLoggedAndShownToTheUser) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+TEST_F(HostFaults, TheStartAfterACrashOffersTheReportOnce) {
+  {
+    HostProcess crashed({{Json{{"fault", "access_violation"}}, kEnd}, L"", {}});
+    EXPECT_EQ(crashed.WaitForExit(), 0xC0000005u);
+  }
+  const std::wstring notice = HostDataFolder() + L"\\crashes\\crash_notice_pending";
+  EXPECT_NE(::GetFileAttributesW(notice.c_str()), INVALID_FILE_ATTRIBUTES);
+  {
+    HostProcess next({{kEnd}, L"", {}});
+    EXPECT_NE(next.WaitForWindow(true), nullptr);
+    HWND dialog = nullptr;
+    std::wstring text;
+    EXPECT_TRUE(WaitUntil([&] {
+      dialog = FindDialogOf(next.id());
+      text = dialog != nullptr ? DialogText(dialog) : std::wstring();
+      return !text.empty();
+    }));
+    EXPECT_THAT(text, HasSubstr(L"stopped unexpectedly"));
+    // Declined: not asked again.
+    if (dialog != nullptr) ::PostMessageW(dialog, WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(
+        WaitUntil([&] { return ::GetFileAttributesW(notice.c_str()) == INVALID_FILE_ATTRIBUTES; }));
+  }
+  HostProcess third({{kEnd}, L"", {}});
+  EXPECT_NE(third.WaitForWindow(true), nullptr);
+  EXPECT_FALSE(WaitUntil([&] { return FindDialogOf(third.id()) != nullptr; }, milliseconds(1000)));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -86,6 +86,8 @@ void RemoveHostDiagnostics() {
   for (const std::wstring& dump : HostDumps()) {
     ::DeleteFileW((HostDataFolder() + L"\\crashes\\" + dump).c_str());
   }
+  // A crash's notice to the next start, which would otherwise ask the user.
+  ::DeleteFileW((HostDataFolder() + L"\\crashes\\crash_notice_pending").c_str());
 }
 
 const wchar_t kHostWindowTitle[] = L"Quorvane AI \u7efc\u5408\u5e73\u53f0";

@@ -97,7 +97,7 @@ std::wstring HostDataFolder();
 std::string HostLog();
 /// The host's crash dumps, oldest first.
 std::vector<std::wstring> HostDumps();
-/// Removes the host's log files and dumps.
+/// Removes the host's log files, dumps and crash notice.
 void RemoveHostDiagnostics();
 std::string ReadFile(const std::wstring& path);
 

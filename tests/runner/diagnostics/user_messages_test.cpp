@@ -32,5 +32,10 @@ TEST(UserMessages, ALibraryFailureNamesFileErrorAndLogFolderInTheUsersLanguage) 
               EndsWith(L"(no log could be written)."));
 }
 
+TEST(UserMessages, TheCrashNoticeAsksInTheUsersLanguage) {
+  EXPECT_THAT(CrashNoticeMessage(UiLanguage::kEnglish).text, HasSubstr(L"stopped unexpectedly"));
+  EXPECT_THAT(CrashNoticeMessage(UiLanguage::kChinese).text, HasSubstr(L"意外停止"));
+}
+
 }  // namespace
 }  // namespace quorvane
