@@ -255,12 +255,10 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       return 0;
     case WM_SETTINGCHANGE:
       if (IsThemeChange(lparam)) ApplySystemTheme(window);
-      RefreshApplicationBarsLater();
-      if (!in_size_move_) ClampToWorkArea(window);
+      FollowScreenChange(window);
       return 0;
     case WM_DISPLAYCHANGE:
-      RefreshApplicationBarsLater();
-      if (!in_size_move_) ClampToWorkArea(window);
+      FollowScreenChange(window);
       return 0;
     case WM_WINDOWPOSCHANGING: {
       const LRESULT result = ::DefWindowProcW(window, message, wparam, lparam);
@@ -298,6 +296,21 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       return 0;
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+void Win32Window::FollowScreenChange(HWND window) {
+  // The work area or the auto-hide bars may differ now: ask the shell again.
+  RefreshApplicationBarsLater();
+  if (::IsZoomed(window) && !::IsIconic(window)) {
+    // A position change, even to the same rectangle, lets
+    // KeepMaximizedOnItsMonitor fit the window to its monitor's area again.
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return;
+    ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (!in_size_move_) {
+    ClampToWorkArea(window);
   }
 }
 

@@ -66,6 +66,9 @@ class Win32Window {
   /// monitor, whatever the system proposed.
   void KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position);
   void RememberShowState(HWND window);
+  /// Settings or displays changed: a maximised window fits its monitor's
+  /// maximised area again, any other is pulled into its work area.
+  void FollowScreenChange(HWND window);
 
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;

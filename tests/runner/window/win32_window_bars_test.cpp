@@ -98,5 +98,26 @@ TEST_F(Win32WindowTest, SettingAndDisplayChangesMakeTheNextMaximiseAskTheShellAg
   }
 }
 
+TEST_F(Win32WindowTest, AMaximisedWindowFollowsAnAutoHideSwitchAtOnce) {
+  FakeShell shell;
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Switched", {100, 100}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  const RECT work_area = MonitorWorkArea(handle);
+  ::ShowWindow(handle, SW_MAXIMIZE);
+  ASSERT_EQ(Corners(WindowRect(handle)), Corners(work_area));
+
+  // The user turns auto-hide on for a bar at the bottom, then off again.
+  shell.bars[ABE_BOTTOM] = true;
+  ::SendMessageW(handle, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  EXPECT_TRUE(::IsZoomed(handle));
+  EXPECT_EQ(Corners(WindowRect(handle)), Corners(LessAStripOn(work_area, ABE_BOTTOM)));
+  EXPECT_EQ(window.GetClientBounds().bottom, work_area.bottom - work_area.top - 1);
+
+  shell.bars = {};
+  ::SendMessageW(handle, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  EXPECT_EQ(Corners(WindowRect(handle)), Corners(work_area));
+}
+
 }  // namespace
 }  // namespace quorvane::window_test
