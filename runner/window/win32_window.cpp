@@ -193,6 +193,7 @@ void Win32Window::Destroy() {
 void Win32Window::SetContentWindow(HWND child) {
   child_content_ = child;
   ::SetParent(child, window_handle_);
+  // Also tells this window when the child is destroyed (ContentWindowGone).
   LetTheBorderThroughContent(child);
   const RECT bounds = GetClientBounds();
   ::MoveWindow(child, bounds.left, bounds.top, bounds.right - bounds.left,
@@ -231,6 +232,11 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
     ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
     ::BringWindowToTop(window);
     ::SetForegroundWindow(window);
+    return 0;
+  }
+  if (const UINT gone = ContentWindowGoneMessage(); gone != 0 && message == gone) {
+    // The handle must not outlive its window: it could name another one later.
+    if (reinterpret_cast<HWND>(lparam) == child_content_) child_content_ = nullptr;
     return 0;
   }
   switch (message) {

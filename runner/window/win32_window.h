@@ -36,6 +36,9 @@ class Win32Window {
 
   HWND NativeHandle() const { return window_handle_; }
 
+  /// The content window; null when there is none or once it is destroyed.
+  HWND ContentWindow() const { return child_content_; }
+
   /// Adopts child as the content: it fills the client area and takes the focus.
   /// Within the resize border (unless maximised) the child lets hit tests
   /// through to this window, so that its edges resize it.

@@ -1,5 +1,6 @@
 // The top-level window with the engine's view inside: the resize border kept
-// reachable over the view, the view filling the client area, and the focus.
+// reachable over the view, the view filling the client area, the focus, and
+// the view going away.
 #include <gtest/gtest.h>
 
 #include "runner/window/win32_window.h"
@@ -102,6 +103,31 @@ TEST_F(Win32WindowTest, TheFocusGivenToTheWindowGoesOnToTheContentWindow) {
   ::SetFocus(nullptr);
   ::SendMessageW(window.NativeHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(::GetFocus(), child);
+}
+
+TEST_F(Win32WindowTest, TheContentWindowIsForgottenOnceItIsDestroyed) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Content gone", {0, 0}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  // A view that does not notify its parent (WS_EX_NOPARENTNOTIFY).
+  HWND first = CreateView(WS_EX_NOPARENTNOTIFY);
+  HWND second = CreateView(WS_EX_NOPARENTNOTIFY);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  window.SetContentWindow(first);
+  window.SetContentWindow(second);
+
+  // A former content window going leaves the current one in place.
+  ::DestroyWindow(first);
+  EXPECT_EQ(window.ContentWindow(), second);
+
+  ::DestroyWindow(second);
+  EXPECT_EQ(window.ContentWindow(), nullptr);
+  // The focus and size changes that came after it stay with the window.
+  ::SetFocus(handle);
+  EXPECT_EQ(::GetFocus(), handle);
+  ::SetWindowPos(handle, nullptr, 0, 0, 1300, 800, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_EQ(window.GetClientBounds().right, 1300);
 }
 
 }  // namespace
