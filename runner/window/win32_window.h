@@ -39,7 +39,9 @@ class Win32Window {
   /// The content window; null when there is none or once it is destroyed.
   HWND ContentWindow() const { return child_content_; }
 
-  /// Adopts child as the content: it fills the client area and takes the focus.
+  /// Adopts child as the content: it fills the client area and takes the focus,
+  /// and it is given the focus whenever this window gets it, unless a window
+  /// inside it had the focus when this window was last deactivated.
   /// Within the resize border (unless maximised) the child lets hit tests
   /// through to this window, so that its edges resize it.
   void SetContentWindow(HWND child);
@@ -69,6 +71,10 @@ class Win32Window {
   /// monitor, whatever the system proposed.
   void KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position);
   void RememberShowState(HWND window);
+  /// WM_ACTIVATE: notes where the focus is on deactivation and hands it back
+  /// on activation, not while minimised.
+  void FollowActivation(HWND window, WPARAM wparam);
+  void GiveFocusInside(HWND window);
   /// Settings or displays changed: a maximised window fits its monitor's
   /// maximised area again, any other is pulled into its work area.
   void FollowScreenChange(HWND window);
@@ -76,6 +82,8 @@ class Win32Window {
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;
   HWND child_content_ = nullptr;
+  /// The window inside that had the focus when this one was last deactivated.
+  HWND remembered_focus_ = nullptr;
   /// The registered message a second start posts to bring the window back.
   UINT activate_message_ = 0;
   /// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the user moves or sizes it.

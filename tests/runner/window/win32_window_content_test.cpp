@@ -105,6 +105,51 @@ TEST_F(Win32WindowTest, TheFocusGivenToTheWindowGoesOnToTheContentWindow) {
   EXPECT_EQ(::GetFocus(), child);
 }
 
+TEST_F(Win32WindowTest, TheFocusReturnsToTheWindowInsideThatHadIt) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Focus kept", {0, 0}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  HWND view = CreateView();
+  ASSERT_NE(view, nullptr);
+  window.SetContentWindow(view);
+  // A plug-in's window inside the view, such as a web view's.
+  HWND inner = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, view,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_NE(inner, nullptr);
+  HWND grandchild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, inner,
+                                      nullptr, nullptr, nullptr);
+  ASSERT_NE(grandchild, nullptr);
+  window.Show();
+  ::SetFocus(grandchild);
+  ASSERT_EQ(::GetFocus(), grandchild);
+
+  // A deactivation takes nothing from where the focus is.
+  ::SendMessageW(handle, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(::GetFocus(), grandchild);
+
+  // Another window comes to the front, then this one again.
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"Other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  ::SetActiveWindow(other);
+  ::SetFocus(other);
+  ASSERT_EQ(::GetFocus(), other);
+  ::SetActiveWindow(handle);
+  EXPECT_EQ(::GetFocus(), grandchild);
+
+  // Once that window is gone, the focus goes to the view again.
+  ::SetActiveWindow(other);
+  ::DestroyWindow(grandchild);
+  ::SetActiveWindow(handle);
+  EXPECT_EQ(::GetFocus(), view);
+
+  // Activated while minimised, the window gives the focus to no one.
+  ::SetFocus(nullptr);
+  ::SendMessageW(handle, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, TRUE), 0);
+  EXPECT_EQ(::GetFocus(), nullptr);
+  ::DestroyWindow(other);
+}
+
 TEST_F(Win32WindowTest, TheContentWindowIsForgottenOnceItIsDestroyed) {
   TestWindow window;
   ASSERT_TRUE(window.Create(L"Content gone", {0, 0}, {1280, 720}));
