@@ -6,7 +6,6 @@
 #include "runner/process/instance_rules.h"
 #include "runner/window/content_window_border.h"
 #include "runner/window/dwm_library.h"
-#include "runner/window/focus_rules.h"
 #include "runner/window/monitor_areas.h"
 #include "runner/window/resource.h"
 #include "runner/window/system_theme.h"
@@ -255,12 +254,12 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       }
       return 0;
     case WM_ACTIVATE:
-      FollowActivation(window, wparam);
+      focus_.FollowActivation(window, wparam, child_content_);
       return 0;
     case WM_SETFOCUS:
       // Keystrokes belong to the content: the focus given to this window by
       // SetFocus goes on inside.
-      GiveFocusInside(window);
+      focus_.GiveInside(window, child_content_);
       return 0;
     case WM_SETTINGCHANGE:
       if (IsThemeChange(lparam)) ApplySystemTheme(window);
@@ -305,39 +304,6 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       return 0;
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
-  }
-}
-
-void Win32Window::FollowActivation(HWND window, WPARAM wparam) {
-  switch (FocusOnActivation(wparam)) {
-    case ActivationFocus::kRemember: {
-      // The focus is still inside while the deactivation is announced.
-      HWND focus = ::GetFocus();
-      remembered_focus_ = focus != nullptr && ::IsChild(window, focus) ? focus : nullptr;
-      return;
-    }
-    case ActivationFocus::kGive:
-      GiveFocusInside(window);
-      return;
-    case ActivationFocus::kLeave:
-      return;
-  }
-}
-
-void Win32Window::GiveFocusInside(HWND window) {
-  // A window inside may have gone, or been hidden or disabled, since then.
-  const bool remembered_usable =
-      remembered_focus_ != nullptr && ::IsChild(window, remembered_focus_) &&
-      ::IsWindowVisible(remembered_focus_) && ::IsWindowEnabled(remembered_focus_);
-  switch (FocusRecipientInside(remembered_usable, child_content_ != nullptr)) {
-    case FocusRecipient::kRemembered:
-      ::SetFocus(remembered_focus_);
-      return;
-    case FocusRecipient::kContent:
-      ::SetFocus(child_content_);
-      return;
-    case FocusRecipient::kNone:
-      return;
   }
 }
 

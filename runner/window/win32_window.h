@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "runner/window/window_focus.h"
 #include "runner/window/window_geometry.h"
 
 namespace quorvane {
@@ -71,10 +72,6 @@ class Win32Window {
   /// monitor, whatever the system proposed.
   void KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position);
   void RememberShowState(HWND window);
-  /// WM_ACTIVATE: notes where the focus is on deactivation and hands it back
-  /// on activation, not while minimised.
-  void FollowActivation(HWND window, WPARAM wparam);
-  void GiveFocusInside(HWND window);
   /// Settings or displays changed: a maximised window fits its monitor's
   /// maximised area again, any other is pulled into its work area.
   void FollowScreenChange(HWND window);
@@ -82,8 +79,7 @@ class Win32Window {
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;
   HWND child_content_ = nullptr;
-  /// The window inside that had the focus when this one was last deactivated.
-  HWND remembered_focus_ = nullptr;
+  WindowFocus focus_;
   /// The registered message a second start posts to bring the window back.
   UINT activate_message_ = 0;
   /// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the user moves or sizes it.
