@@ -31,7 +31,12 @@ DWORD WINAPI AskAboutReport(void* parameter) {
 }  // namespace
 
 void OfferLastCrashReport(const std::optional<std::wstring>& crash_folder) {
-  if (!crash_folder) return;
+  // Most starts follow no crash: they pay for one look at the folder, no thread.
+  if (!crash_folder ||
+      ::GetFileAttributesW((*crash_folder + L"\\" + kCrashNoticeFileName).c_str()) ==
+          INVALID_FILE_ATTRIBUTES) {
+    return;
+  }
   auto* folder = new std::wstring(*crash_folder);
   HANDLE thread = ::CreateThread(nullptr, 0, &AskAboutReport, folder, 0, nullptr);
   if (thread == nullptr) {

@@ -13,6 +13,8 @@ namespace quorvane {
 namespace {
 
 constexpr DWORD kPipeBytes = 64 * 1024;
+// The reader needs little stack: one read buffer and a line.
+constexpr SIZE_T kReaderStack = 64 * 1024;
 
 struct Reader {
   Log* log = nullptr;
@@ -66,8 +68,9 @@ bool CaptureOutputInto(Log& log, void (*resync)()) {
   if (!::CreatePipe(&read_end, &output, nullptr, kPipeBytes)) return false;
   HANDLE error = Duplicate(output);
   auto* reader = new Reader{&log, read_end};
-  HANDLE thread =
-      error != nullptr ? ::CreateThread(nullptr, 0, &ReadLines, reader, 0, nullptr) : nullptr;
+  HANDLE thread = error != nullptr ? ::CreateThread(nullptr, kReaderStack, &ReadLines, reader,
+                                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)
+                                   : nullptr;
   if (thread == nullptr) {
     delete reader;
     for (HANDLE handle : {read_end, output, error}) {
