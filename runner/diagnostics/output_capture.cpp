@@ -21,6 +21,11 @@ struct Reader {
   HANDLE pipe = nullptr;
 };
 
+// The pipe's reading end, and whether the reader holds bytes it has not
+// logged yet; for the drain at the end.
+HANDLE read_end_for_drain = nullptr;
+volatile LONG reader_busy = 0;
+
 DWORD WINAPI ReadLines(void* parameter) {
   const Reader reader = *static_cast<Reader*>(parameter);
   delete static_cast<Reader*>(parameter);
@@ -29,7 +34,9 @@ DWORD WINAPI ReadLines(void* parameter) {
   char buffer[4096];
   DWORD read = 0;
   while (::ReadFile(reader.pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    ::InterlockedExchange(&reader_busy, 1);
     lines.Feed(std::string_view(buffer, read));
+    ::InterlockedExchange(&reader_busy, 0);
   }
   lines.Finish();
   ::CloseHandle(reader.pipe);
@@ -79,6 +86,7 @@ bool CaptureOutputInto(Log& log, void (*resync)()) {
     return false;
   }
   ::CloseHandle(thread);
+  read_end_for_drain = read_end;
 
   // The runtime's streams follow where the runtime lets them; a library with
   // a runtime of its own takes the standard handles when resync asks it to.
@@ -97,6 +105,23 @@ bool CaptureOutputInto(Log& log, void (*resync)()) {
   std::ios_base::sync_with_stdio(true);
   if (resync != nullptr) resync();
   return true;
+}
+
+void DrainCapturedOutput(unsigned long timeout_ms) {
+  if (read_end_for_drain == nullptr) return;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  DWORD available = 0;
+  // Idle twice in a row: the reader may have taken the last bytes out of the
+  // pipe a moment before it marks itself busy.
+  int idle = 0;
+  while (::GetTickCount64() < deadline) {
+    if (!::PeekNamedPipe(read_end_for_drain, nullptr, 0, nullptr, &available, nullptr)) return;
+    idle = available == 0 && reader_busy == 0 ? idle + 1 : 0;
+    if (idle == 2) return;
+    ::Sleep(1);
+  }
 }
 
 }  // namespace quorvane

@@ -14,4 +14,8 @@ namespace quorvane {
 /// made; the streams are then left as they were.
 bool CaptureOutputInto(Log& log, void (*resync)());
 
+/// Waits (at most timeout_ms) until what was printed so far is in the log, so
+/// that the last lines before the end are not lost with the reader thread.
+void DrainCapturedOutput(unsigned long timeout_ms);
+
 }  // namespace quorvane

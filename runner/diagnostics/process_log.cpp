@@ -15,6 +15,9 @@
 namespace quorvane {
 namespace {
 
+// The longest the end waits for printed output still on its way to the log.
+constexpr unsigned long kOutputDrainMs = 500;
+
 // Whether standard error is carried into the log.
 bool output_captured = false;
 
@@ -95,6 +98,8 @@ void ProcessLog::LibraryFailed(const std::wstring& file, const std::string& entr
 
 int ProcessLog::Ended(int exit_code, ProcessEnd end) {
   Started(nullptr);
+  // What the engine printed as it shut down comes before the end line.
+  if (output_captured) DrainCapturedOutput(kOutputDrainMs);
   WriteLog(LogLevel::kInfo, FormatEndLine(exit_code, end));
   return exit_code;
 }
