@@ -48,4 +48,11 @@ if(MINGW)
   # as MSVC's /GS gives by default; the check comes from the static libssp.
   add_compile_options(-fstack-protector-strong)
   add_link_options(-fstack-protector-strong)
+  # A CodeView record with a build id in every executable and DLL, so that a
+  # crash dump names the exact build of each module it lists. GNU ld writes it
+  # for --build-id; lld 14 ignores that option for this target, and its --pdb
+  # would drop the DWARF information and symbol table that these builds keep.
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_link_options(-Wl,--build-id)
+  endif()
 endif()

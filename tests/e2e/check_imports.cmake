@@ -1,9 +1,10 @@
 # Fails when EXECUTABLE imports dwmapi.dll at load time (that library is no
 # known DLL, so the loader would take a copy planted beside the executable) or
 # the engine or a plug-in library,
-# needs the stack-protector runtime as a DLL, lacks stack cookies, or lacks one
-# of the DLL characteristics ASLR with high-entropy addresses and NX need.
-# Usage: cmake -DOBJDUMP=... -DEXECUTABLE=... -P check_imports.cmake
+# needs the stack-protector runtime as a DLL, lacks stack cookies, lacks the
+# CodeView record that names its build, or lacks one of the DLL
+# characteristics ASLR with high-entropy addresses and NX need.
+# Usage: cmake -DOBJDUMP=... -DEXECUTABLE=... [-DREQUIRE_CODEVIEW=ON] -P check_imports.cmake
 execute_process(COMMAND ${OBJDUMP} -p -t ${EXECUTABLE} OUTPUT_VARIABLE headers RESULT_VARIABLE code)
 if(NOT code EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} could not read ${EXECUTABLE}")
@@ -23,6 +24,11 @@ foreach(library dwmapi libssp-0 flutter_windows desktop_drop_plugin
 endforeach()
 if(NOT headers MATCHES "__stack_chk_fail")
   message(FATAL_ERROR "${EXECUTABLE} has no stack-protector checks")
+endif()
+# A dump's module list names each module's build by its CodeView record (the
+# GNU linker's builds; see cmake/ProjectTargets.cmake).
+if(REQUIRE_CODEVIEW AND NOT headers MATCHES "codeview")
+  message(FATAL_ERROR "${EXECUTABLE} carries no CodeView record")
 endif()
 foreach(characteristic dynamic_base high_entropy_va nx_compat)
   if(NOT headers MATCHES "\n[ \t]*${characteristic}[ \t]*\n")
