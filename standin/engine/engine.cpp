@@ -12,6 +12,7 @@
 #include "standin/engine/interactive_ui.h"
 #include "standin/engine/json_value_mapping.h"
 #include "standin/engine/messenger.h"
+#include "standin/engine/process_identity.h"
 #include "standin/engine/script_runner.h"
 #include "standin/engine/text_conversion.h"
 
@@ -47,6 +48,7 @@ json EngineEvent(const FlutterDesktopEngineProperties& properties) {
           {"aot", PathOrNull(properties.aot_library_path)},
           {"entrypoint", TextOrNull(properties.dart_entrypoint)},
           {"args", arguments},
+          {"app_user_model_id", ExplicitAppUserModelId()},
           {"options", json::array({properties.option_values[0], properties.option_values[1],
                                    properties.option_values[2]})}};
 }
