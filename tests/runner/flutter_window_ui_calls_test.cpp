@@ -1,5 +1,6 @@
-// The calls the host window makes to the UI on its own: a second start's
-// arguments and the window's state, each held until the first frame.
+// The calls the host window makes to the UI on its own (a second start's
+// arguments and the window's state, each held until the first frame), and
+// how the window comes back for each caller, as the channel reference says.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "codec/standard_method_codec.h"
 #include "runner/flutter_window.h"
+#include "runner/process/instance_rules.h"
 #include "runner/process/second_start_message.h"
 #include "tests/fakes/recording_engine.h"
 #include "tests/support/registry_test_support.h"
@@ -125,6 +127,40 @@ TEST_F(FlutterWindowUiCallsTest, StateChangesAreSentOnceEachAfterTheFirstFrame) 
   ASSERT_EQ(states.size(), 2u);
   EXPECT_TRUE(window_.CurrentState().maximized);
   EXPECT_EQ(states[1], WindowStateValue(window_.CurrentState()));
+}
+
+TEST_F(FlutterWindowUiCallsTest, HowTheWindowComesBackDependsOnWhoAsks) {
+  engine_.ReportFrame();
+  DispatchPendingMessages();
+  HWND window = window_.NativeHandle();
+
+  // "show": a window hidden while maximised comes back restored, a minimised
+  // one as it was before.
+  ::ShowWindow(window, SW_MAXIMIZE);
+  ::ShowWindow(window, SW_HIDE);
+  window_.Show();
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_FALSE(::IsZoomed(window));
+  ::ShowWindow(window, SW_MAXIMIZE);
+  ::ShowWindow(window, SW_MINIMIZE);
+  window_.Show();
+  EXPECT_TRUE(::IsZoomed(window));
+
+  // A second start's activation keeps a window hidden while maximised so.
+  ::ShowWindow(window, SW_HIDE);
+  ::SendMessageW(window, ::RegisterWindowMessageW(kActivateMessageName), 0, 0);
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_TRUE(::IsZoomed(window));
+
+  // "minimize" and "toggleMaximize" make a hidden window visible.
+  ::ShowWindow(window, SW_HIDE);
+  ::ShowWindow(window, SW_MINIMIZE);
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_TRUE(::IsIconic(window));
+  ::ShowWindow(window, SW_HIDE);
+  ::ShowWindow(window, SW_MAXIMIZE);
+  EXPECT_TRUE(::IsWindowVisible(window));
+  EXPECT_TRUE(::IsZoomed(window));
 }
 
 }  // namespace
