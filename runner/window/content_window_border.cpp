@@ -1,6 +1,7 @@
 // The resize border seen through the content window: the top-level window's
 // hit test of its border, and the content window's procedure put in front of
-// its own so that the border stays reachable over the content.
+// its own so that the border stays reachable over the content and the
+// top-level window learns when the content is gone.
 #include "runner/window/content_window_border.h"
 
 #include "runner/window/window_geometry.h"
@@ -26,6 +27,11 @@ LRESULT CALLBACK ContentWindowProcedure(HWND child, UINT message, WPARAM wparam,
       return HTTRANSPARENT;
     }
   } else if (message == WM_NCDESTROY) {
+    // Sent for every window, unlike WM_PARENTNOTIFY, which a child with
+    // WS_EX_NOPARENTNOTIFY does not send.
+    if (HWND parent = ::GetAncestor(child, GA_PARENT)) {
+      ::SendMessageW(parent, ContentWindowGoneMessage(), 0, reinterpret_cast<LPARAM>(child));
+    }
     ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own_procedure));
     ::RemovePropW(child, kContentProcedureProperty);
   }
@@ -44,6 +50,11 @@ LRESULT ResizeHitTest(HWND window, LPARAM lparam) {
   const HitArea area = HitTestResizeBorder({point.x, point.y}, {client.right, client.bottom},
                                            ::GetDpiForWindow(window));
   return static_cast<LRESULT>(area);
+}
+
+UINT ContentWindowGoneMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"QuorvaneAI.Desktop.ContentWindowGone");
+  return message;
 }
 
 // Puts ContentWindowProcedure in front of the child's own procedure, once.

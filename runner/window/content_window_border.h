@@ -12,7 +12,12 @@ LRESULT ResizeHitTest(HWND window, LPARAM lparam);
 
 /// Puts a procedure in front of child's own, once: within the top-level
 /// window's resize border it answers HTTRANSPARENT, so the border beneath
-/// resizes the window; it takes itself out again when child is destroyed.
+/// resizes the window. When child is destroyed it sends its parent
+/// ContentWindowGoneMessage and takes itself out again.
 void LetTheBorderThroughContent(HWND child);
+
+/// The message the content window sends its parent from WM_NCDESTROY, the last
+/// message it gets; lparam is the content window.
+UINT ContentWindowGoneMessage();
 
 }  // namespace quorvane

@@ -28,7 +28,7 @@ std::optional<MONITORINFO> MonitorInfoOf(HMONITOR monitor) {
 
 // Whether the shell's taskbar window, which answers every application-bar
 // message, answers within the patience above. Without it there are no bars.
-bool ShellAnswers() {
+bool SystemShellAnswers() {
   HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
   if (taskbar == nullptr) return false;
   DWORD_PTR ignored = 0;
@@ -36,16 +36,27 @@ bool ShellAnswers() {
                                kShellPatienceMilliseconds, &ignored) != 0;
 }
 
+bool SystemAutoHideBarOn(UINT edge, const RECT& monitor) {
+  APPBARDATA bar{};
+  bar.cbSize = sizeof(bar);
+  bar.uEdge = edge;
+  bar.rc = monitor;
+  return ::SHAppBarMessage(ABM_GETAUTOHIDEBAREX, &bar) != 0;
+}
+
+// Only used on the UI thread.
+ApplicationBarShell& CurrentShell() {
+  static ApplicationBarShell shell{&SystemShellAnswers, &SystemAutoHideBarOn};
+  return shell;
+}
+
 // Asks the shell which edges of monitor hold an auto-hide bar, the taskbar's
 // or another program's; none when the shell does not answer in time.
 std::optional<AutoHideEdges> AskShellForAutoHideBars(const RECT& monitor) {
-  if (!ShellAnswers()) return std::nullopt;
-  const auto bar_on = [&monitor](UINT edge) {
-    APPBARDATA bar{};
-    bar.cbSize = sizeof(bar);
-    bar.uEdge = edge;
-    bar.rc = monitor;
-    return ::SHAppBarMessage(ABM_GETAUTOHIDEBAREX, &bar) != 0;
+  const ApplicationBarShell& shell = CurrentShell();
+  if (!shell.answers_in_time()) return std::nullopt;
+  const auto bar_on = [&shell, &monitor](UINT edge) {
+    return shell.has_auto_hide_bar(edge, monitor);
   };
   return AutoHideEdges{bar_on(ABE_LEFT), bar_on(ABE_TOP), bar_on(ABE_RIGHT), bar_on(ABE_BOTTOM)};
 }
@@ -79,5 +90,10 @@ std::optional<PixelRect> MaximizedWindowRectFor(ShowState last_state,
 }
 
 void RefreshApplicationBarsLater() { BarCache().MarkStale(); }
+
+void ReplaceApplicationBarShellForTesting(std::optional<ApplicationBarShell> shell) {
+  CurrentShell() = shell ? *shell : ApplicationBarShell{&SystemShellAnswers, &SystemAutoHideBarOn};
+  RefreshApplicationBarsLater();
+}
 
 }  // namespace quorvane

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 
 #include "runner/window/window_geometry.h"
@@ -31,5 +32,20 @@ std::optional<PixelRect> MaximizedWindowRectFor(ShowState last_state,
 /// Marks the cached application-bar answers as out of date, so that the next
 /// maximise asks the shell again. Called when settings or displays change.
 void RefreshApplicationBarsLater();
+
+/// The shell as the application-bar query sees it.
+struct ApplicationBarShell {
+  /// Whether the shell shows in time that it is alive: its bar messages wait
+  /// without a limit.
+  std::function<bool()> answers_in_time;
+  /// Whether an auto-hide bar holds edge (ABE_LEFT, ABE_TOP, ABE_RIGHT or
+  /// ABE_BOTTOM) of the monitor with these bounds.
+  std::function<bool(UINT edge, const RECT& monitor)> has_auto_hide_bar;
+};
+
+/// Puts shell in place of the system's (none puts the system's back) and marks
+/// the cached answers out of date. For tests: the test displays have no
+/// application bars.
+void ReplaceApplicationBarShellForTesting(std::optional<ApplicationBarShell> shell);
 
 }  // namespace quorvane

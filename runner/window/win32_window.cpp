@@ -193,6 +193,7 @@ void Win32Window::Destroy() {
 void Win32Window::SetContentWindow(HWND child) {
   child_content_ = child;
   ::SetParent(child, window_handle_);
+  // Also tells this window when the child is destroyed (ContentWindowGone).
   LetTheBorderThroughContent(child);
   const RECT bounds = GetClientBounds();
   ::MoveWindow(child, bounds.left, bounds.top, bounds.right - bounds.left,
@@ -233,6 +234,11 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
     ::SetForegroundWindow(window);
     return 0;
   }
+  if (const UINT gone = ContentWindowGoneMessage(); gone != 0 && message == gone) {
+    // The handle must not outlive its window: it could name another one later.
+    if (reinterpret_cast<HWND>(lparam) == child_content_) child_content_ = nullptr;
+    return 0;
+  }
   switch (message) {
     case WM_DESTROY:
       // The native window is already going: Destroy must not destroy it again.
@@ -248,19 +254,19 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       }
       return 0;
     case WM_ACTIVATE:
+      focus_.FollowActivation(window, wparam, child_content_);
+      return 0;
     case WM_SETFOCUS:
-      // Keystrokes belong to the content: the focus given to this window, by
-      // activation or by SetFocus, goes on to it.
-      if (child_content_ != nullptr) ::SetFocus(child_content_);
+      // Keystrokes belong to the content: the focus given to this window by
+      // SetFocus goes on inside.
+      focus_.GiveInside(window, child_content_);
       return 0;
     case WM_SETTINGCHANGE:
       if (IsThemeChange(lparam)) ApplySystemTheme(window);
-      RefreshApplicationBarsLater();
-      if (!in_size_move_) ClampToWorkArea(window);
+      FollowScreenChange(window);
       return 0;
     case WM_DISPLAYCHANGE:
-      RefreshApplicationBarsLater();
-      if (!in_size_move_) ClampToWorkArea(window);
+      FollowScreenChange(window);
       return 0;
     case WM_WINDOWPOSCHANGING: {
       const LRESULT result = ::DefWindowProcW(window, message, wparam, lparam);
@@ -298,6 +304,21 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wparam,
       return 0;
     default:
       return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+void Win32Window::FollowScreenChange(HWND window) {
+  // The work area or the auto-hide bars may differ now: ask the shell again.
+  RefreshApplicationBarsLater();
+  if (::IsZoomed(window) && !::IsIconic(window)) {
+    // A position change, even to the same rectangle, lets
+    // KeepMaximizedOnItsMonitor fit the window to its monitor's area again.
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return;
+    ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (!in_size_move_) {
+    ClampToWorkArea(window);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "runner/window/window_focus.h"
 #include "runner/window/window_geometry.h"
 
 namespace quorvane {
@@ -36,7 +37,12 @@ class Win32Window {
 
   HWND NativeHandle() const { return window_handle_; }
 
-  /// Adopts child as the content: it fills the client area and takes the focus.
+  /// The content window; null when there is none or once it is destroyed.
+  HWND ContentWindow() const { return child_content_; }
+
+  /// Adopts child as the content: it fills the client area and takes the focus,
+  /// and it is given the focus whenever this window gets it, unless a window
+  /// inside it had the focus when this window was last deactivated.
   /// Within the resize border (unless maximised) the child lets hit tests
   /// through to this window, so that its edges resize it.
   void SetContentWindow(HWND child);
@@ -66,10 +72,14 @@ class Win32Window {
   /// monitor, whatever the system proposed.
   void KeepMaximizedOnItsMonitor(HWND window, WINDOWPOS& position);
   void RememberShowState(HWND window);
+  /// Settings or displays changed: a maximised window fits its monitor's
+  /// maximised area again, any other is pulled into its work area.
+  void FollowScreenChange(HWND window);
 
   bool quit_on_destroy_ = false;
   HWND window_handle_ = nullptr;
   HWND child_content_ = nullptr;
+  WindowFocus focus_;
   /// The registered message a second start posts to bring the window back.
   UINT activate_message_ = 0;
   /// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: the user moves or sizes it.

@@ -1,5 +1,6 @@
 // The top-level window with the engine's view inside: the resize border kept
-// reachable over the view, the view filling the client area, and the focus.
+// reachable over the view, the view filling the client area, the focus, and
+// the view going away.
 #include <gtest/gtest.h>
 
 #include "runner/window/win32_window.h"
@@ -102,6 +103,76 @@ TEST_F(Win32WindowTest, TheFocusGivenToTheWindowGoesOnToTheContentWindow) {
   ::SetFocus(nullptr);
   ::SendMessageW(window.NativeHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(::GetFocus(), child);
+}
+
+TEST_F(Win32WindowTest, TheFocusReturnsToTheWindowInsideThatHadIt) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Focus kept", {0, 0}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  HWND view = CreateView();
+  ASSERT_NE(view, nullptr);
+  window.SetContentWindow(view);
+  // A plug-in's window inside the view, such as a web view's.
+  HWND inner = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, view,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_NE(inner, nullptr);
+  HWND grandchild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, inner,
+                                      nullptr, nullptr, nullptr);
+  ASSERT_NE(grandchild, nullptr);
+  window.Show();
+  ::SetFocus(grandchild);
+  ASSERT_EQ(::GetFocus(), grandchild);
+
+  // A deactivation takes nothing from where the focus is.
+  ::SendMessageW(handle, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(::GetFocus(), grandchild);
+
+  // Another window comes to the front, then this one again.
+  HWND other = ::CreateWindowExW(0, L"STATIC", L"Other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  ::SetActiveWindow(other);
+  ::SetFocus(other);
+  ASSERT_EQ(::GetFocus(), other);
+  ::SetActiveWindow(handle);
+  EXPECT_EQ(::GetFocus(), grandchild);
+
+  // Once that window is gone, the focus goes to the view again.
+  ::SetActiveWindow(other);
+  ::DestroyWindow(grandchild);
+  ::SetActiveWindow(handle);
+  EXPECT_EQ(::GetFocus(), view);
+
+  // Activated while minimised, the window gives the focus to no one.
+  ::SetFocus(nullptr);
+  ::SendMessageW(handle, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, TRUE), 0);
+  EXPECT_EQ(::GetFocus(), nullptr);
+  ::DestroyWindow(other);
+}
+
+TEST_F(Win32WindowTest, TheContentWindowIsForgottenOnceItIsDestroyed) {
+  TestWindow window;
+  ASSERT_TRUE(window.Create(L"Content gone", {0, 0}, {1280, 720}));
+  HWND handle = window.NativeHandle();
+  // A view that does not notify its parent (WS_EX_NOPARENTNOTIFY).
+  HWND first = CreateView(WS_EX_NOPARENTNOTIFY);
+  HWND second = CreateView(WS_EX_NOPARENTNOTIFY);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  window.SetContentWindow(first);
+  window.SetContentWindow(second);
+
+  // A former content window going leaves the current one in place.
+  ::DestroyWindow(first);
+  EXPECT_EQ(window.ContentWindow(), second);
+
+  ::DestroyWindow(second);
+  EXPECT_EQ(window.ContentWindow(), nullptr);
+  // The focus and size changes that came after it stay with the window.
+  ::SetFocus(handle);
+  EXPECT_EQ(::GetFocus(), handle);
+  ::SetWindowPos(handle, nullptr, 0, 0, 1300, 800, SWP_NOZORDER | SWP_NOMOVE);
+  EXPECT_EQ(window.GetClientBounds().right, 1300);
 }
 
 }  // namespace

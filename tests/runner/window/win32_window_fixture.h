@@ -48,14 +48,15 @@ inline LRESULT CALLBACK ViewProcedure(HWND window, UINT message, WPARAM wparam, 
 }
 
 // A child window standing in for the engine's view.
-inline HWND CreateView() {
+inline HWND CreateView(DWORD extended_style = 0) {
   WNDCLASSW view_class{};
   view_class.lpfnWndProc = ViewProcedure;
   view_class.hInstance = ::GetModuleHandleW(nullptr);
   view_class.lpszClassName = L"QuorvaneTestView";
   ::RegisterClassW(&view_class);
-  return ::CreateWindowExW(0, L"QuorvaneTestView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                           ::GetDesktopWindow(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  return ::CreateWindowExW(extended_style, L"QuorvaneTestView", L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                           10, 10, ::GetDesktopWindow(), nullptr, ::GetModuleHandleW(nullptr),
+                           nullptr);
 }
 
 // Takes WM_QUIT out of the thread's queue; true when there was one.
