@@ -8,6 +8,7 @@
 #include "codec/standard_method_codec.h"
 #include "runner/channels/credential_channel.h"
 #include "runner/channels/settings_channel.h"
+#include "runner/channels/update_channel.h"
 #include "runner/channels/window_channel.h"
 #include "runner/diagnostics/log.h"
 #include "runner/plugin_registrant.h"
@@ -15,6 +16,7 @@
 #include "runner/stores/registry_settings_store.h"
 #include "runner/stores/settings_store.h"
 #include "runner/stores/windows_credential_store.h"
+#include "runner/stores/windows_update_installer.h"
 #include "runner/window/close_decision.h"
 
 namespace quorvane {
@@ -27,6 +29,7 @@ using flutter::MethodResult;
 constexpr char kWindowChannelName[] = "quorvane/window";
 constexpr char kCredentialChannelName[] = "quorvane/credential";
 constexpr char kSettingsChannelName[] = "quorvane/settings";
+constexpr char kUpdateChannelName[] = "quorvane/update";
 constexpr char kCloseRequestedMethod[] = "closeRequested";
 constexpr char kSecondInstanceMethod[] = "secondInstance";
 constexpr char kWindowStateChangedMethod[] = "windowStateChanged";
@@ -153,6 +156,13 @@ void FlutterWindow::OpenChannels() {
     RegistrySettingsStore store;
     HandleSettingsCall(call, *result, store);
   });
+
+  update_channel_ = std::make_unique<Channel>(messenger, kUpdateChannelName, &codec);
+  update_channel_->SetMethodCallHandler([](const MethodCall<EncodableValue>& call,
+                                           std::unique_ptr<MethodResult<EncodableValue>> result) {
+    WindowsUpdateInstaller installer;
+    HandleUpdateCall(call, *result, installer);
+  });
 }
 
 void FlutterWindow::OnDestroy() {
@@ -165,6 +175,7 @@ void FlutterWindow::OnDestroy() {
   window_channel_.reset();
   credential_channel_.reset();
   settings_channel_.reset();
+  update_channel_.reset();
   Win32Window::OnDestroy();
 }
 

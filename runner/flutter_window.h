@@ -1,5 +1,5 @@
 // The application's top-level window: hosts the engine's view, registers the
-// plug-ins, serves the host's three method channels and decides what closing
+// plug-ins, serves the host's four method channels and decides what closing
 // the window means.
 #pragma once
 
@@ -73,6 +73,7 @@ class FlutterWindow : public Win32Window {
   std::unique_ptr<Channel> window_channel_;
   std::unique_ptr<Channel> credential_channel_;
   std::unique_ptr<Channel> settings_channel_;
+  std::unique_ptr<Channel> update_channel_;
   bool close_to_tray_ = true;
   bool close_confirmed_ = false;
   bool session_ending_ = false;

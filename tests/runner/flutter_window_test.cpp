@@ -122,7 +122,8 @@ TEST_F(FlutterWindowTest, CreationStartsTheEngineAndWiresEverythingInOrder) {
   for (const fakes::CallbackRegistration& registration : engine_.registrations) {
     channels.push_back(registration.channel);
   }
-  EXPECT_THAT(channels, ElementsAre("quorvane/window", "quorvane/credential", "quorvane/settings"));
+  EXPECT_THAT(channels, ElementsAre("quorvane/window", "quorvane/credential", "quorvane/settings",
+                                    "quorvane/update"));
 
   // Plug-ins before channels, the view embedded before the frame callback, and
   // the redraw last.
