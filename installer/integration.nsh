@@ -1,6 +1,7 @@
-; How the installed program meets the desktop: quorvane:// links open it, and
-; its shortcuts carry the same AppUserModelID as its process, so that the
-; taskbar groups the running window with them. Included after the other
+; How the installed program meets the desktop: quorvane:// links open it, its
+; shortcuts carry the same AppUserModelID as its process, so that the taskbar
+; groups the running window with them, and the updates it starts are removed
+; with it. Included after the other
 ; sections, so that these run once the files and shortcuts are in place.
 ;   SHORTCUT_HELPER   the program that sets a shortcut's AppUserModelID
 
@@ -35,8 +36,15 @@ Section "-Integration"
 SectionEnd
 
 ; The scheme goes only while it still opens this installation: another copy,
-; or another program, may have taken it over since.
+; or another program, may have taken it over since. The last update the
+; program handed over stays in "update" until then; with it goes the folder,
+; which the files' removal had to leave.
 Section "-un.Integration"
+  ${If} ${FileExists} "$INSTDIR\update\*.*"
+    Delete "$INSTDIR\update\quorvane_update.exe"
+    RMDir "$INSTDIR\update"
+    RMDir "$INSTDIR"
+  ${EndIf}
   ReadRegStr $0 HKLM "${LINK_SCHEME_KEY}\shell\open\command" ""
   ${If} $0 == '"$INSTDIR\${HOST_EXE}" "%1"'
     DeleteRegKey HKLM "${LINK_SCHEME_KEY}"
