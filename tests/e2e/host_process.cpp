@@ -252,4 +252,44 @@ bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout) {
   return true;
 }
 
+Json Call(const std::string& channel, const std::string& method, const Json& args) {
+  return {{"call", channel}, {"method", method}, {"args", args}};
+}
+
+Json Wait(int milliseconds_to_wait) { return {{"wait_ms", milliseconds_to_wait}}; }
+
+const Json kEnd = {{"end", true}};
+
+std::vector<std::string> StandardErrorLines(const HostProcess& host) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char character : host.StandardError()) {
+    if (character == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (character != '\r') {
+      line.push_back(character);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+size_t CountOf(const HostProcess& host, const std::function<bool(const Json&)>& matches) {
+  size_t count = 0;
+  for (const Json& event : host.Events()) {
+    if (matches(event)) ++count;
+  }
+  return count;
+}
+
+std::optional<LRESULT> SendFromOutside(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(kPatience.count()), &result)) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
 }  // namespace e2e

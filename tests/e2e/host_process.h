@@ -91,6 +91,25 @@ std::function<bool(const Json&)> EventIs(const std::string& name, const Json& me
 /// Waits for condition to hold, polling; false when the timeout passed first.
 bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout = kPatience);
 
+/// A script step: a call of method on channel with args.
+Json Call(const std::string& channel, const std::string& method, const Json& args = nullptr);
+/// A script step: a pause of the script.
+Json Wait(int milliseconds_to_wait);
+/// The script step that ends the script.
+extern const Json kEnd;
+
+/// The host's standard error split into lines; the runtime writes text-mode
+/// line ends (CR LF).
+std::vector<std::string> StandardErrorLines(const HostProcess& host);
+
+/// How many of the events logged so far match.
+size_t CountOf(const HostProcess& host, const std::function<bool(const Json&)>& matches);
+
+/// Sends a message from this process as another program would (the system at
+/// log-off, an installer through the Restart Manager); the answer, or none when
+/// the host did not answer in time.
+std::optional<LRESULT> SendFromOutside(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
 /// "%LOCALAPPDATA%\\Quorvane AI", where the host keeps its log and dumps.
 std::wstring HostDataFolder();
 /// The host's log file as it is now; empty when there is none.
