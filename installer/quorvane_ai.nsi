@@ -8,6 +8,8 @@
 ;               ForEachBundleFolder, the same for every folder in it
 ;   ICON        the application icon
 ;   OUTFILE     the installer to write
+;   SHORTCUT_HELPER  the program that gives a shortcut the application's
+;               AppUserModelID (run by the installer, not installed)
 ;   SIGN        (optional) a command that signs the file named after it; the
 ;               uninstaller is signed as it is written, the installer once built
 
@@ -114,3 +116,4 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "© ${PUBLISHER}"
 !include install_checks.nsh
 !include install.nsh
 !include uninstall.nsh
+!include integration.nsh

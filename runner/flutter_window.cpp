@@ -1,17 +1,22 @@
 #include "runner/flutter_window.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "codec/standard_method_codec.h"
 #include "runner/channels/credential_channel.h"
 #include "runner/channels/settings_channel.h"
+#include "runner/channels/update_channel.h"
 #include "runner/channels/window_channel.h"
 #include "runner/diagnostics/log.h"
 #include "runner/plugin_registrant.h"
+#include "runner/process/link_arguments.h"
 #include "runner/stores/registry_settings_store.h"
 #include "runner/stores/settings_store.h"
 #include "runner/stores/windows_credential_store.h"
+#include "runner/stores/windows_update_installer.h"
 #include "runner/window/close_decision.h"
 
 namespace quorvane {
@@ -24,7 +29,29 @@ using flutter::MethodResult;
 constexpr char kWindowChannelName[] = "quorvane/window";
 constexpr char kCredentialChannelName[] = "quorvane/credential";
 constexpr char kSettingsChannelName[] = "quorvane/settings";
+constexpr char kUpdateChannelName[] = "quorvane/update";
 constexpr char kCloseRequestedMethod[] = "closeRequested";
+constexpr char kSecondInstanceMethod[] = "secondInstance";
+constexpr char kWindowStateChangedMethod[] = "windowStateChanged";
+// Posted to the window itself when its state may have changed.
+constexpr UINT kStateCheckMessage = WM_APP + 0x51;
+
+// Messages after which the window may be shown, hidden, minimised, maximised,
+// restored, activated or deactivated.
+bool MayChangeState(UINT message) {
+  switch (message) {
+    case WM_SHOWWINDOW:
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      return true;
+    default:
+      return false;
+  }
+}
 
 // Whether the primary mouse button is down now. The key state names physical
 // buttons: with swapped buttons the primary one is the right one.
@@ -48,6 +75,7 @@ class TopLevelWindowOperations : public WindowOperations {
   void SetCloseToTray(bool enabled) override { window_.set_close_to_tray(enabled); }
   void ConfirmClose() override { window_.ConfirmClose(); }
   void PostClose() override { ::PostMessageW(window_.NativeHandle(), WM_CLOSE, 0, 0); }
+  WindowState CurrentState() override { return window_.CurrentState(); }
   void BeginDrag() override {
     // The move loop ends when the button is released; entered without the
     // button down it would wait for a release that never comes.
@@ -98,8 +126,12 @@ bool FlutterWindow::OnCreate() {
   RegisterAllPlugins(*engine);
   OpenChannels();
   SetContentWindow(view_controller_->GetView()->GetHWND());
+  // A second start at a lower integrity level hands over its arguments with
+  // WM_COPYDATA, which the message filter would otherwise drop; what arrives
+  // is checked before anything reads it.
+  ::ChangeWindowMessageFilterEx(NativeHandle(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   // Created hidden, the window appears once the engine has something to show.
-  engine->SetNextFrameCallback([this]() { Show(); });
+  engine->SetNextFrameCallback([this]() { FirstFrameShown(); });
   view_controller_->ForceRedraw();
   return true;
 }
@@ -130,6 +162,13 @@ void FlutterWindow::OpenChannels() {
     RegistrySettingsStore store;
     HandleSettingsCall(call, *result, store);
   });
+
+  update_channel_ = std::make_unique<Channel>(messenger, kUpdateChannelName, &codec);
+  update_channel_->SetMethodCallHandler([](const MethodCall<EncodableValue>& call,
+                                           std::unique_ptr<MethodResult<EncodableValue>> result) {
+    WindowsUpdateInstaller installer;
+    HandleUpdateCall(call, *result, installer);
+  });
 }
 
 void FlutterWindow::OnDestroy() {
@@ -142,11 +181,86 @@ void FlutterWindow::OnDestroy() {
   window_channel_.reset();
   credential_channel_.reset();
   settings_channel_.reset();
+  update_channel_.reset();
   Win32Window::OnDestroy();
+}
+
+WindowState FlutterWindow::CurrentState() const {
+  HWND window = NativeHandle();
+  if (window == nullptr) return {};
+  return WindowState{::IsWindowVisible(window) != 0, ::IsIconic(window) != 0,
+                     ::IsZoomed(window) != 0, ::GetForegroundWindow() == window};
+}
+
+void FlutterWindow::FirstFrameShown() {
+  Show();
+  window_state_.OpenAfterFirstFrame();
+  for (const SecondStart& start : second_starts_.OpenAfterFirstFrame()) DeliverSecondStart(start);
+  ReportWindowState();
+}
+
+bool FlutterWindow::ReceiveSecondStart(const COPYDATASTRUCT& data) noexcept {
+  const std::optional<SecondStart> decoded =
+      DecodeSecondStart(static_cast<const uint8_t*>(data.lpData), data.cbData);
+  if (!decoded) {
+    WriteLog(LogLevel::kWarning, "Dropped a malformed message from a second start (" +
+                                     std::to_string(data.cbData) + " bytes).");
+    return false;
+  }
+  // Any program may send this message; its links are checked like this
+  // process's own.
+  CheckedArguments checked = CheckLinkArguments(decoded->arguments);
+  for (const std::string& line : LinkLogLines(checked)) WriteLog(LogLevel::kInfo, line);
+  const SecondStart start{std::move(checked.arguments), decoded->working_directory};
+  WriteLog(LogLevel::kInfo,
+           "A second start handed over " + std::to_string(start.arguments.size()) + " arguments.");
+  switch (second_starts_.Accept(start)) {
+    case SecondStartQueue::Disposition::kDeliverNow:
+      DeliverSecondStart(start);
+      break;
+    case SecondStartQueue::Disposition::kHeld:
+      break;
+    case SecondStartQueue::Disposition::kDropped:
+      WriteLog(LogLevel::kWarning,
+               "Dropped a second start: too many arrived before the first frame.");
+      break;
+  }
+  return true;
+}
+
+void FlutterWindow::DeliverSecondStart(const SecondStart& start) {
+  if (window_channel_ == nullptr) return;
+  window_channel_->InvokeMethod(kSecondInstanceMethod,
+                                std::make_unique<EncodableValue>(SecondStartValue(start)));
+}
+
+void FlutterWindow::ScheduleStateCheck(HWND window) {
+  if (state_check_pending_) return;
+  state_check_pending_ = ::PostMessageW(window, kStateCheckMessage, 0, 0) != 0;
+}
+
+void FlutterWindow::ReportWindowState() {
+  state_check_pending_ = false;
+  if (window_channel_ == nullptr) return;
+  const std::optional<WindowState> changed = window_state_.Report(CurrentState());
+  if (!changed) return;
+  window_channel_->InvokeMethod(kWindowStateChangedMethod,
+                                std::make_unique<EncodableValue>(WindowStateValue(*changed)));
 }
 
 LRESULT FlutterWindow::HandleMessage(HWND window, UINT message, WPARAM wparam,
                                      LPARAM lparam) noexcept {
+  if (message == WM_COPYDATA) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    if (data != nullptr && data->dwData == kSecondStartSignature) {
+      return ReceiveSecondStart(*data) ? TRUE : FALSE;
+    }
+  }
+  if (message == kStateCheckMessage) {
+    ReportWindowState();
+    return 0;
+  }
+  if (MayChangeState(message)) ScheduleStateCheck(window);
   if (view_controller_ != nullptr) {
     const std::optional<LRESULT> consumed =
         view_controller_->HandleTopLevelWindowProc(window, message, wparam, lparam);

@@ -1,5 +1,5 @@
 // The application's top-level window: hosts the engine's view, registers the
-// plug-ins, serves the host's three method channels and decides what closing
+// plug-ins, serves the host's four method channels and decides what closing
 // the window means.
 #pragma once
 
@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "codec/encodable_value.h"
+#include "runner/channels/second_start_queue.h"
+#include "runner/channels/window_state.h"
 #include "runner/window/win32_window.h"
 #include "wrapper/flutter_view_controller.h"
 #include "wrapper/method_channel.h"
@@ -35,6 +37,8 @@ class FlutterWindow : public Win32Window {
   }
   /// Whether the window was closed because the session is ending.
   bool session_ended() const { return session_ending_; }
+  /// Visible, minimised, maximised, and whether it is the foreground window.
+  WindowState CurrentState() const;
 
  protected:
   /// Starts the engine and its view, registers the plug-ins, opens the
@@ -53,15 +57,29 @@ class FlutterWindow : public Win32Window {
   /// Closes the window for an ending session through the close path, which then
   /// destroys it whatever close to tray says.
   void CloseForEndingSession(HWND window) noexcept;
+  /// Shows the window and lets the calls held for the UI go.
+  void FirstFrameShown();
+  /// A second start's message (WM_COPYDATA with its signature): checked, then
+  /// handed to the UI or held until its first frame. False when malformed.
+  bool ReceiveSecondStart(const COPYDATASTRUCT& data) noexcept;
+  void DeliverSecondStart(const SecondStart& start);
+  /// Many messages may change the state at once: one check is queued for
+  /// them all, and the UI is told only when the state differs.
+  void ScheduleStateCheck(HWND window);
+  void ReportWindowState();
 
   flutter::ProjectDescription project_;
   std::unique_ptr<flutter::FlutterViewController> view_controller_;
   std::unique_ptr<Channel> window_channel_;
   std::unique_ptr<Channel> credential_channel_;
   std::unique_ptr<Channel> settings_channel_;
+  std::unique_ptr<Channel> update_channel_;
   bool close_to_tray_ = true;
   bool close_confirmed_ = false;
   bool session_ending_ = false;
+  bool state_check_pending_ = false;
+  WindowStateTracker window_state_;
+  SecondStartQueue second_starts_;
   std::function<void(HWND)> created_callback_;
 };
 

@@ -3,19 +3,27 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <shobjidl.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "runner/diagnostics/app_data_folder.h"
 #include "runner/diagnostics/crash_handler.h"
 #include "runner/diagnostics/crash_notice.h"
+#include "runner/diagnostics/log.h"
 #include "runner/diagnostics/process_log.h"
 #include "runner/engine_libraries.h"
 #include "runner/flutter_window.h"
+#include "runner/process/app_identity.h"
 #include "runner/process/command_line.h"
 #include "runner/process/debug_console.h"
 #include "runner/process/instance_rules.h"
+#include "runner/process/link_arguments.h"
+#include "runner/process/second_start_message.h"
 #include "runner/process/unique_handle.h"
 #include "runner/process/win32_instance_platform.h"
 #include "runner/window/window_placement.h"
@@ -36,6 +44,12 @@ UINT PrimaryMonitorDpi() {
   return FlutterDesktopGetDpiForMonitor(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
 }
 
+void LogLinks(const quorvane::CheckedArguments& arguments) {
+  for (const std::string& line : quorvane::LinkLogLines(arguments)) {
+    quorvane::WriteLog(quorvane::LogLevel::kInfo, line);
+  }
+}
+
 }  // namespace
 
 int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
@@ -47,10 +61,25 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   const std::optional<std::wstring> crash_folder = quorvane::ApplicationDataFolder(L"crashes");
   quorvane::InstallCrashHandler(crash_folder);
 
+  // Before any window exists, so that every window, the taskbar button and
+  // the installer's shortcuts share one identity.
+  ::SetCurrentProcessExplicitAppUserModelID(quorvane::kAppUserModelId);
+
+  const quorvane::CheckedArguments arguments =
+      quorvane::CheckLinkArguments(quorvane::CommandLineArgumentsUtf8());
+  const std::optional<std::vector<uint8_t>> handover =
+      quorvane::EncodeSecondStart({arguments.arguments, quorvane::CurrentDirectoryUtf8()});
+
   quorvane::Win32InstancePlatform platform;
-  const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(platform, command_line);
+  const quorvane::InstanceOutcome outcome = quorvane::ApplyInstanceRules(
+      platform, command_line, handover.value_or(std::vector<uint8_t>{}));
   if (outcome.exit_code) {
     process_log.Started(nullptr);
+    LogLinks(arguments);
+    if (!handover && outcome.end == quorvane::ProcessEnd::kHandedOver) {
+      quorvane::WriteLog(quorvane::LogLevel::kWarning,
+                         "The arguments were too large to hand over to the running instance.");
+    }
     process_log.InstanceRulesEnded(outcome);
     return process_log.Ended(*outcome.exit_code, outcome.end);
   }
@@ -73,11 +102,13 @@ int APIENTRY wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous_instance*/,
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   auto project = std::make_unique<flutter::ProjectDescription>(kBundleDirectory);
-  project->set_entrypoint_arguments(quorvane::CommandLineArgumentsUtf8());
+  project->set_entrypoint_arguments(arguments.arguments);
 
   auto window = std::make_unique<quorvane::FlutterWindow>(*project);
-  window->set_created_callback(
-      [&process_log](HWND native_window) { process_log.Started(native_window); });
+  window->set_created_callback([&process_log, &arguments](HWND native_window) {
+    process_log.Started(native_window);
+    LogLinks(arguments);
+  });
   const quorvane::PixelPoint origin =
       quorvane::CenteredOrigin(PrimaryWorkArea(), PrimaryMonitorDpi());
   if (!window->Create(quorvane::kWindowTitle, origin, quorvane::kDefaultWindowSize)) {

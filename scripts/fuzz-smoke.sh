@@ -9,7 +9,7 @@ runs="${1:-20000}"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-for target in message_fuzzer method_call_fuzzer envelope_fuzzer; do
+for target in message_fuzzer method_call_fuzzer envelope_fuzzer second_start_fuzzer; do
   corpus="build/fuzz/corpus/$target"
   rm -rf "$corpus" && mkdir -p "$corpus"
   n=0

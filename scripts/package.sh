@@ -71,11 +71,11 @@ install_missing "${build_packages[@]}" "${package_packages[@]}"
 log "building the release bundle (windows-release preset)"
 run_quietly cmake --preset windows-release
 run_quietly cmake --build --preset windows-release --target quorvane_ai flutter_windows \
-  "${bundle_plugins[@]}"
+  shortcut_identity "${bundle_plugins[@]}"
 lay_out_bundle "$build_dir" "$bundle" "$engine_dir"
 if [[ -n "$sign_pfx" ]]; then
   log "signing the host${engine_dir:+ (the libraries of --engine keep their own signatures)}"
-  to_sign=("$bundle/quorvane_ai.exe")
+  to_sign=("$bundle/quorvane_ai.exe" "$build_dir/bin/shortcut_identity.exe")
   [[ -n "$engine_dir" ]] || to_sign+=("$bundle"/*.dll)
   bash "$repo_root/installer/sign.sh" "${to_sign[@]}"
 else

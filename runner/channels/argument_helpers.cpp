@@ -27,7 +27,12 @@ const int32_t* GetIntArgument(const MethodCall<EncodableValue>& call, const std:
 }
 
 const std::string* GetTokenArgument(const MethodCall<EncodableValue>& call) {
-  return GetTypedArgument<std::string>(call, "token");
+  return GetStringArgument(call, "token");
+}
+
+const std::string* GetStringArgument(const MethodCall<EncodableValue>& call,
+                                     const std::string& key) {
+  return GetTypedArgument<std::string>(call, key);
 }
 
 }  // namespace quorvane

@@ -1,4 +1,4 @@
-// Typed lookups of named call arguments, shared by the three channel handlers.
+// Typed lookups of named call arguments, shared by the channel handlers.
 // Only a string key matches, and only the exact alternative counts: no
 // conversion between alternatives is ever made.
 #pragma once
@@ -19,5 +19,8 @@ const bool* GetEnabledArgument(const MethodCall<EncodableValue>& call);
 const int32_t* GetIntArgument(const MethodCall<EncodableValue>& call, const std::string& key);
 /// The string entry "token", or null.
 const std::string* GetTokenArgument(const MethodCall<EncodableValue>& call);
+/// The string entry under key, or null.
+const std::string* GetStringArgument(const MethodCall<EncodableValue>& call,
+                                     const std::string& key);
 
 }  // namespace quorvane

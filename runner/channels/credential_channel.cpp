@@ -5,6 +5,7 @@
 
 #include "runner/channels/argument_helpers.h"
 #include "runner/channels/token_rules.h"
+#include "runner/diagnostics/log.h"
 
 namespace quorvane {
 
@@ -18,7 +19,16 @@ constexpr char kDeleteFailedMessage[] = "Unable to clear the Codex credential.";
 void WriteCodexToken(const flutter::MethodCall<>& call, flutter::MethodResult<>& result,
                      CredentialStore& store) {
   const std::string* token = GetTokenArgument(call);
-  if (token == nullptr || !IsAcceptableToken(*token) || store.WriteToken(*token) != 0) {
+  if (token == nullptr || !IsAcceptableToken(*token)) {
+    result.Error(kWriteFailedCode, kWriteFailedMessage);
+    return;
+  }
+  const uint32_t code = store.WriteToken(*token);
+  if (code != 0) {
+    // The reply cannot say why; the log can, with the size and never the token.
+    WriteLog(LogLevel::kWarning, "The Credential Manager refused a token of " +
+                                     std::to_string(token->size()) + " bytes (Windows error " +
+                                     std::to_string(code) + ").");
     result.Error(kWriteFailedCode, kWriteFailedMessage);
     return;
   }

@@ -34,6 +34,9 @@ void HandleWindowCall(const flutter::MethodCall<flutter::EncodableValue>& call,
     window.PostClose();
   } else if (method == "beginDrag") {
     window.BeginDrag();
+  } else if (method == "getWindowState") {
+    result.Success(WindowStateValue(window.CurrentState()));
+    return;
   } else {
     result.NotImplemented();
     return;

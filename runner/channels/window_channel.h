@@ -5,6 +5,7 @@
 #include "codec/encodable_value.h"
 #include "codec/method_call.h"
 #include "codec/method_result.h"
+#include "runner/channels/window_state.h"
 
 namespace quorvane {
 
@@ -31,11 +32,14 @@ class WindowOperations {
   /// had been pressed; returns when the button is released, or at once when
   /// the primary button is not down.
   virtual void BeginDrag() = 0;
+  /// Whether the window is visible, minimised, maximised and in the foreground.
+  virtual WindowState CurrentState() = 0;
 };
 
 /// Answers one call on the window channel exactly once: Success without a
-/// value, "invalid_arguments" for "setCloseToTray" without a bool "enabled",
-/// NotImplemented for any other name (compared case-sensitively).
+/// value (with the state map for "getWindowState"), "invalid_arguments" for
+/// "setCloseToTray" without a bool "enabled", NotImplemented for any other
+/// name (compared case-sensitively).
 void HandleWindowCall(const flutter::MethodCall<flutter::EncodableValue>& call,
                       flutter::MethodResult<flutter::EncodableValue>& result,
                       WindowOperations& window);

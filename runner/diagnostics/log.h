@@ -53,9 +53,12 @@ class Log {
   virtual ~Log() = default;
   /// Writes one line; never throws, and silently drops what cannot be written.
   virtual void Write(LogLevel level, std::string_view message) noexcept = 0;
-  /// Writes one error line from a crashed process: a single plain write, with
-  /// no heap, no lock, no rotation.
-  virtual void WriteFromCrash(std::string_view message) noexcept = 0;
+  /// Writes one error line from a crashed process. The log file does it in a
+  /// single plain write, with no heap, no lock, no rotation; others log it as
+  /// any error line.
+  virtual void WriteFromCrash(std::string_view message) noexcept {
+    Write(LogLevel::kError, message);
+  }
 };
 
 /// Makes log the process's log (null: none). Set once at start-up, before any

@@ -6,6 +6,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
 
 namespace quorvane {
 namespace {
@@ -30,6 +31,15 @@ std::vector<std::string> CommandLineArgumentsUtf8() {
     converted.push_back(Utf16ToUtf8(arguments.get()[index]));
   }
   return converted;
+}
+
+std::string CurrentDirectoryUtf8() {
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return {};
+  std::wstring directory(size, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(size, directory.data());
+  if (length == 0 || length >= size) return {};
+  return Utf16ToUtf8(directory.c_str());
 }
 
 std::string Utf16ToUtf8(const wchar_t* text) {

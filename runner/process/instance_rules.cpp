@@ -49,9 +49,11 @@ InstanceOutcome RelaunchElevated(InstancePlatform& platform, const wchar_t* comm
 
 }  // namespace
 
-bool ActivateExistingWindow(InstancePlatform& platform) {
+bool ActivateExistingWindow(InstancePlatform& platform, const std::vector<uint8_t>& handover) {
   void* window = platform.FindWindowByClassAndTitle(kWindowClassName, kWindowTitle);
   if (window == nullptr) return false;
+  // First, so that the UI has the arguments by the time its window comes up.
+  if (!handover.empty()) platform.SendData(window, kSecondStartSignature, handover);
   // SW_SHOW also brings back a window hidden by close to tray.
   platform.ShowWindow(window, platform.IsIconic(window) ? kRestore : kShow);
   platform.BringWindowToTop(window);
@@ -66,9 +68,10 @@ bool ActivateExistingWindow(InstancePlatform& platform) {
   return true;
 }
 
-InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail) {
+InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail,
+                                   const std::vector<uint8_t>& handover) {
   // Before the elevation test, so that a second start never prompts.
-  if (ActivateExistingWindow(platform)) return {0, nullptr, ProcessEnd::kHandedOver};
+  if (ActivateExistingWindow(platform, handover)) return {0, nullptr, ProcessEnd::kHandedOver};
 
   if (!IsProcessElevated(platform)) return RelaunchElevated(platform, command_line_tail);
 
@@ -77,7 +80,7 @@ InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* co
   if (platform.LastError() == kErrorAlreadyExists) {
     platform.CloseHandle(mutex);
     // The other instance may not have its window yet; then nothing is shown.
-    ActivateExistingWindow(platform);
+    ActivateExistingWindow(platform, handover);
     return {0, nullptr, ProcessEnd::kHandedOver};
   }
   return {std::nullopt, mutex};

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "runner/process/process_end.h"
+#include "runner/process/second_start_message.h"
 
 namespace quorvane {
 
@@ -52,6 +54,9 @@ class InstancePlatform {
   virtual uint32_t RegisterMessage(const wchar_t* name) = 0;
   /// Queues message to window with both parameters 0; the result is ignored.
   virtual void PostMessageTo(void* window, uint32_t message) = 0;
+  /// Hands bytes to window in a WM_COPYDATA message with this signature and
+  /// waits, a bounded time, until it has been handled; the result is ignored.
+  virtual void SendData(void* window, uintptr_t signature, const std::vector<uint8_t>& bytes) = 0;
 
   /// The current process's token opened for querying, or null.
   virtual void* OpenProcessTokenForQuery() = 0;
@@ -84,17 +89,19 @@ struct InstanceOutcome {
   uint32_t error = 0;
 };
 
-/// Finds the running instance's window and shows, raises and activates it
-/// (restoring it when minimised); then lets its process take the foreground and
-/// posts it the activation message, which does the same from inside that
-/// process. False when there is no such window.
-bool ActivateExistingWindow(InstancePlatform& platform);
+/// Finds the running instance's window, hands it this start's arguments and
+/// working directory (handover, the second-start message; nothing when empty),
+/// and shows, raises and activates it (restoring it when minimised); then lets
+/// its process take the foreground and posts it the activation message, which
+/// does the same from inside that process. False when there is no such window.
+bool ActivateExistingWindow(InstancePlatform& platform, const std::vector<uint8_t>& handover = {});
 
-/// Applies the rules in order: activate a running instance's window (exit 0);
+/// Applies the rules in order: hand over to a running instance's window (exit 0);
 /// when not elevated, re-launch through "runas" with the same command-line tail
 /// (exit 0 when the shell accepted, 1 otherwise); when elevated, take the
 /// single-instance mutex (exit 1 when it cannot be created, 0 after activating
 /// the other instance when it is held already).
-InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail);
+InstanceOutcome ApplyInstanceRules(InstancePlatform& platform, const wchar_t* command_line_tail,
+                                   const std::vector<uint8_t>& handover = {});
 
 }  // namespace quorvane

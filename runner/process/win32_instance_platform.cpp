@@ -7,6 +7,8 @@
 namespace quorvane {
 namespace {
 
+constexpr UINT kSendDataTimeoutMilliseconds = 5000;
+
 HWND AsWindow(void* window) { return static_cast<HWND>(window); }
 
 }  // namespace
@@ -44,6 +46,18 @@ uint32_t Win32InstancePlatform::RegisterMessage(const wchar_t* name) {
 
 void Win32InstancePlatform::PostMessageTo(void* window, uint32_t message) {
   ::PostMessageW(AsWindow(window), message, 0, 0);
+}
+
+void Win32InstancePlatform::SendData(void* window, uintptr_t signature,
+                                     const std::vector<uint8_t>& bytes) {
+  COPYDATASTRUCT data{};
+  data.dwData = signature;
+  data.cbData = static_cast<DWORD>(bytes.size());
+  data.lpData = const_cast<uint8_t*>(bytes.data());
+  // A hung instance must not hang this start too: it goes on to activate.
+  DWORD_PTR answer = 0;
+  ::SendMessageTimeoutW(AsWindow(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                        SMTO_ABORTIFHUNG | SMTO_BLOCK, kSendDataTimeoutMilliseconds, &answer);
 }
 
 void* Win32InstancePlatform::OpenProcessTokenForQuery() {

@@ -16,6 +16,7 @@ class Win32InstancePlatform : public InstancePlatform {
   void AllowSetForegroundWindowFor(uint32_t process_id) override;
   uint32_t RegisterMessage(const wchar_t* name) override;
   void PostMessageTo(void* window, uint32_t message) override;
+  void SendData(void* window, uintptr_t signature, const std::vector<uint8_t>& bytes) override;
   void* OpenProcessTokenForQuery() override;
   std::optional<uint32_t> QueryTokenElevation(void* token) override;
   void CloseHandle(void* handle) override;

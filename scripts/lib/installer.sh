@@ -6,8 +6,11 @@
 # (relative, with backslashes) through a generated header, so that it installs
 # and lists exactly those. When QUORVANE_SIGN_PFX is set, the uninstaller and
 # the installer are signed with installer/sign.sh as makensis writes them.
+# The installer carries the shortcut helper of the windows-release build
+# (QUORVANE_SHORTCUT_HELPER names another).
 build_installer() {
   local bundle="$1" version="$2" output="$3" name file_list sign=()
+  local shortcut_helper="${QUORVANE_SHORTCUT_HELPER:-$repo_root/build/windows-release/bin/shortcut_identity.exe}"
   file_list="${bundle%/}-files.nsh"
   mkdir -p "$(dirname "$output")"
   {
@@ -29,6 +32,7 @@ build_installer() {
   run_quietly makensis -V2 -INPUTCHARSET UTF8 \
     "-DVERSION=$version" "-DBUNDLE=$(realpath "$bundle")" "-DFILE_LIST=$(realpath "$file_list")" \
     "-DICON=$repo_root/runner/resources/app_icon.ico" "-DOUTFILE=$(realpath -m "$output")" \
+    "-DSHORTCUT_HELPER=$(realpath "$shortcut_helper")" \
     "${sign[@]}" "$repo_root/installer/quorvane_ai.nsi"
 }
 

@@ -11,6 +11,7 @@
 #include "standin/engine/fault.h"
 #include "standin/engine/handle_registry.h"
 #include "standin/engine/messenger.h"
+#include "standin/engine/process_identity.h"
 #include "standin/engine/text_conversion.h"
 
 namespace standin {
@@ -43,6 +44,7 @@ json EngineEvent(const FlutterDesktopEngineProperties& properties) {
           {"aot", PathOrNull(properties.aot_library_path)},
           {"entrypoint", TextOrNull(properties.dart_entrypoint)},
           {"args", arguments},
+          {"app_user_model_id", ExplicitAppUserModelId()},
           {"options", json::array({properties.option_values[0], properties.option_values[1],
                                    properties.option_values[2]})}};
 }

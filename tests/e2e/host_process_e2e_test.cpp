@@ -120,7 +120,7 @@ TEST_F(HostEndToEnd, WithCloseToTrayOnClosingHidesTheWindowAndTheProcessKeepsRun
   ::Sleep(300);
   EXPECT_TRUE(host.IsRunning());
   EXPECT_EQ(host.FindOwnWindow(), window);
-  EXPECT_FALSE(host.WaitForEvent(EventIs("call"), milliseconds(0)));
+  EXPECT_FALSE(host.WaitForEvent(EventIs("call", {{"method", "closeRequested"}}), milliseconds(0)));
 }
 
 TEST_F(HostEndToEnd, WithCloseToTrayOffClosingAsksTheUserInterfaceAndTheWindowStays) {
@@ -132,10 +132,10 @@ TEST_F(HostEndToEnd, WithCloseToTrayOffClosingAsksTheUserInterfaceAndTheWindowSt
 
   ::PostMessageW(window, WM_CLOSE, 0, 0);
 
-  const std::optional<Json> request = host.WaitForEvent(EventIs("call"));
+  const std::optional<Json> request =
+      host.WaitForEvent(EventIs("call", {{"method", "closeRequested"}}));
   ASSERT_TRUE(request);
   EXPECT_EQ((*request)["channel"], "quorvane/window");
-  EXPECT_EQ((*request)["method"], "closeRequested");
   EXPECT_EQ((*request)["args"], nullptr);
   ::Sleep(300);
   EXPECT_TRUE(host.IsRunning());

@@ -2,19 +2,19 @@
 # The installer under Wine: silent install (signed), refusals before any page,
 # files held open, upgrade over a running, a refusing and a hung host,
 # downgrade, upgrade into another folder, removal (registered commands, with
-# and without /PURGE). Builds the signed installer with scripts/package.sh and
-# a second one a patch version later, then runs each case in a Wine prefix of
-# its own (lib.sh: the helpers; *_cases.sh: the cases by topic). A failed
-# check prints the installer's own log.
+# and without /PURGE), quorvane:// links. Builds the signed installer with
+# scripts/package.sh and a second one a patch version later, then runs each
+# case in a Wine prefix of its own (lib.sh: the helpers; *_cases.sh: the
+# cases by topic). A failed check prints the installer's own log.
 #
-#   tests/installer/installer_test.sh [CASE...]   cases: install upgrade uninstall
+#   tests/installer/installer_test.sh [CASE...]   cases: install upgrade uninstall integration
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$repo_root/scripts/lib/installer.sh"
 cd "$repo_root"
 
 cases=("$@")
-((${#cases[@]})) || cases=(install upgrade uninstall)
+((${#cases[@]})) || cases=(install upgrade uninstall integration)
 
 install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" || exit 1
 ensure_display || exit 1
@@ -61,7 +61,7 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -municode -static -O1 -Wall -Wextra -Wer
   -DUNICODE -D_UNICODE "$repo_root/tests/installer/installer_probe.cpp" -lversion -ladvapi32 \
   -o "$probe" || exit 1
 
-for part in lib install_cases upgrade_cases uninstall_cases; do
+for part in lib install_cases upgrade_cases uninstall_cases integration_cases; do
   source "$repo_root/tests/installer/$part.sh"
 done
 

@@ -23,7 +23,8 @@ TEST_F(StandinEngineTest, CreationLogsBundlePathsAndArgumentsExactly) {
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0], json::parse(R"({"event": "engine", "assets": "data\\flutter_assets",
       "icu": "data\\icudtl.dat", "aot": "data\\app.so", "entrypoint": "",
-      "args": ["--verbose", "caf\u00e9 \"quoted\"", ""], "options": [0, 0, 0]})"));
+      "args": ["--verbose", "caf\u00e9 \"quoted\"", ""], "options": [0, 0, 0],
+      "app_user_model_id": null})"));
   EXPECT_EQ(log[1], json::parse(R"({"event": "shutdown"})"));
 
   ASSERT_NE(CreateEngine(), nullptr);

@@ -1,5 +1,6 @@
-// docs/channels.md against the code: the channels the host window opens and
-// the method names each handler dispatches, both ways.
+// docs/channels.md against the code: the channels the host window opens, the
+// method names each handler dispatches and the calls the host makes, both
+// ways; every error code and message; and the limits the handlers enforce.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,11 @@
 #include <set>
 #include <sstream>
 #include <string>
+
+#include "runner/channels/second_start_queue.h"
+#include "runner/channels/token_rules.h"
+#include "runner/process/link_arguments.h"
+#include "runner/process/second_start_message.h"
 
 namespace {
 
@@ -64,7 +70,7 @@ TEST(ChannelReference, DocumentsExactlyTheChannelsTheHostOpens) {
   Names documented;
   for (const auto& [channel, methods] : DocumentedMethods()) documented.insert(channel);
   EXPECT_EQ(documented, opened);
-  EXPECT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened.size(), 4u);
 }
 
 TEST(ChannelReference, DocumentsExactlyTheMethodsEachChannelDispatches) {
@@ -73,6 +79,7 @@ TEST(ChannelReference, DocumentsExactlyTheMethodsEachChannelDispatches) {
       {"quorvane/window", "runner/channels/window_channel.cpp"},
       {"quorvane/credential", "runner/channels/credential_channel.cpp"},
       {"quorvane/settings", "runner/channels/settings_channel.cpp"},
+      {"quorvane/update", "runner/channels/update_channel.cpp"},
   };
   for (const auto& [channel, source] : handlers) {
     const Names dispatched = DispatchedMethods(source);
@@ -81,9 +88,65 @@ TEST(ChannelReference, DocumentsExactlyTheMethodsEachChannelDispatches) {
   }
 }
 
-TEST(ChannelReference, DocumentsTheCallTheHostMakes) {
-  EXPECT_NE(ReadSource("docs/channels.md").find("### `closeRequested`"), std::string::npos);
-  EXPECT_NE(ReadSource("runner/flutter_window.cpp").find("\"closeRequested\""), std::string::npos);
+// The reference with every run of white space made one blank, so that text
+// wrapped over lines matches.
+std::string FlatReference() {
+  return std::regex_replace(ReadSource("docs/channels.md"), std::regex(R"(\s+)"), " ");
+}
+
+const char* const kHandlerSources[] = {
+    "runner/channels/window_channel.cpp", "runner/channels/credential_channel.cpp",
+    "runner/channels/settings_channel.cpp", "runner/channels/update_channel.cpp"};
+
+TEST(ChannelReference, DocumentsExactlyTheCallsTheHostMakes) {
+  const std::string reference = ReadSource("docs/channels.md");
+  const std::string::size_type section = reference.find("## Calls the host makes to the UI");
+  ASSERT_NE(section, std::string::npos);
+  const std::string::size_type next = reference.find("\n## ", section + 1);
+  const Names documented =
+      Matches(reference.substr(section, next - section), std::regex(R"(### `(\w+)`)"));
+  const Names made =
+      Matches(ReadSource("runner/flutter_window.cpp"), std::regex(R"re(Method\[\] = "(\w+)")re"));
+  EXPECT_EQ(documented, made);
+  EXPECT_EQ(made, (Names{"closeRequested", "secondInstance", "windowStateChanged"}));
+}
+
+TEST(ChannelReference, DocumentsEveryErrorCodeAndMessageTheHandlersSend) {
+  const std::string reference = FlatReference();
+  const std::regex code(
+      R"re("((?:update_[a-z_]+)|[a-z]+(?:_[a-z]+)*_(?:failed|account|arguments))")re");
+  const std::regex message(R"re("((?:Unable to|Missing|Invalid) [^"]+\.)")re");
+  Names codes;
+  for (const char* source : kHandlerSources) {
+    const std::string text = ReadSource(source);
+    for (const std::string& name : Matches(text, code)) codes.insert(name);
+    for (const std::string& sentence : Matches(text, message)) {
+      EXPECT_NE(reference.find(sentence), std::string::npos) << sentence;
+    }
+  }
+  EXPECT_EQ(codes.size(), 20u);
+  for (const std::string& name : codes) {
+    EXPECT_NE(reference.find("`" + name + "`"), std::string::npos) << name;
+  }
+  // And no code is documented that no handler sends.
+  EXPECT_EQ(
+      Matches(
+          reference,
+          std::regex(R"(`((?:update_[a-z_]+)|[a-z]+(?:_[a-z]+)*_(?:failed|account|arguments))`)")),
+      codes);
+}
+
+TEST(ChannelReference, StatesTheLimitsTheHostEnforces) {
+  const std::string reference = FlatReference();
+  for (const std::string& limit :
+       {std::to_string(quorvane::kMaxTokenBytes) + " bytes",
+        std::string("at most 2560 bytes per credential"),
+        std::to_string(quorvane::kLinkMaximumBytes) + " bytes",
+        std::to_string(quorvane::kSecondStartMaximumBytes / 1024) + " KiB",
+        std::to_string(quorvane::kSecondStartMaximumArguments) + " arguments",
+        "up to " + std::to_string(quorvane::SecondStartQueue::kMaximumHeld)}) {
+    EXPECT_NE(reference.find(limit), std::string::npos) << limit;
+  }
 }
 
 }  // namespace

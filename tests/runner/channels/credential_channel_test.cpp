@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runner/channels/token_rules.h"
+#include "runner/diagnostics/log.h"
 #include "tests/support/recording_result.h"
 
 namespace quorvane {
@@ -102,11 +103,24 @@ TEST(CredentialChannel, WriteRefusesABrokenTokenBeforeTheStore) {
   }
 }
 
-TEST(CredentialChannel, WriteReportsAStoreRefusal) {
+// Keeps the lines written to the process's log while it lives.
+class CapturedLog : public Log {
+ public:
+  CapturedLog() { SetProcessLog(this); }
+  ~CapturedLog() override { SetProcessLog(nullptr); }
+  void Write(LogLevel, std::string_view message) noexcept override { lines.emplace_back(message); }
+  std::vector<std::string> lines;
+};
+
+TEST(CredentialChannel, WriteReportsAStoreRefusalAndLogsItsCodeAndSizeOnly) {
   for (uint32_t code : {13u, 5u, 1312u}) {
     FakeCredentialStore store;
     store.write_code = code;
+    CapturedLog log;
     ExpectWriteFailed(Handle("writeCodexToken", TokenArguments(EncodableValue("sk-abc")), store));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "The Credential Manager refused a token of 6 bytes (Windows error " +
+                                std::to_string(code) + ").");
   }
 }
 

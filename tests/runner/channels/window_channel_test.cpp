@@ -48,6 +48,12 @@ class FakeWindow : public WindowOperations {
   void ConfirmClose() override { log_.entries.push_back("ConfirmClose"); }
   void PostClose() override { log_.entries.push_back("PostClose"); }
   void BeginDrag() override { log_.entries.push_back("BeginDrag"); }
+  WindowState CurrentState() override {
+    log_.entries.push_back("CurrentState");
+    return state;
+  }
+
+  WindowState state;
 
  private:
   Log& log_;
@@ -153,9 +159,17 @@ TEST_F(WindowChannelTest, BeginDragRepliesWhenTheDragIsOver) {
   EXPECT_THAT(Call("beginDrag"), ElementsAre("BeginDrag", "reply Success"));
 }
 
+TEST_F(WindowChannelTest, GetWindowStateAnswersTheCurrentStateAsAMap) {
+  window_.state = WindowState{true, true, false, false};
+  EXPECT_THAT(Call("getWindowState", std::make_unique<EncodableValue>(EncodableList{1})),
+              ElementsAre("CurrentState", "reply Success with value"));
+  ASSERT_EQ(answers_.size(), 1u);
+  EXPECT_EQ(answers_[0].value, WindowStateValue(window_.state));
+}
+
 TEST_F(WindowChannelTest, UnknownOrDifferentlyCasedNamesAreNotImplemented) {
   for (const char* name : {"Minimize", "HIDE", "close ", "setclosetotray", "closeRequested", "",
-                           "maximize", "beginDragging"}) {
+                           "maximize", "beginDragging", "secondInstance", "windowStateChanged"}) {
     EXPECT_THAT(Call(name, Enabled(EncodableValue(true))), ElementsAre("reply NotImplemented"))
         << '"' << name << '"';
   }
@@ -163,7 +177,7 @@ TEST_F(WindowChannelTest, UnknownOrDifferentlyCasedNamesAreNotImplemented) {
 
 TEST_F(WindowChannelTest, EveryCallIsAnsweredExactlyOnce) {
   for (const char* name : {"minimize", "hide", "show", "setCloseToTray", "toggleMaximize", "close",
-                           "beginDrag", "unknown"}) {
+                           "beginDrag", "getWindowState", "unknown"}) {
     Call(name);
     EXPECT_EQ(answers_.size(), 1u) << name;
   }

@@ -39,6 +39,7 @@ class FakeInstancePlatform : public InstancePlatform {
   std::optional<std::wstring> parameters;
   std::wstring mutex_name;
   std::vector<void*> closed;
+  std::vector<uint8_t> sent;
 
   void* window() { return &window_; }
   void* token() { return &token_; }
@@ -79,6 +80,10 @@ class FakeInstancePlatform : public InstancePlatform {
   }
   void PostMessageTo(void* handle, uint32_t message) override {
     calls.push_back(Named("PostMessage", handle) + " " + std::to_string(message));
+  }
+  void SendData(void* handle, uintptr_t signature, const std::vector<uint8_t>& bytes) override {
+    calls.push_back(Named("SendData", handle) + " " + std::to_string(signature));
+    sent = bytes;
   }
   void* OpenProcessTokenForQuery() override {
     calls.push_back("OpenProcessToken");
@@ -154,6 +159,23 @@ TEST(InstanceRules, ActivatesARunningInstanceBeforeAnythingElse) {
                           "BringWindowToTop(window)", "SetForegroundWindow(window)",
                           "WindowProcessId(window)", "AllowSetForegroundWindow 4242",
                           "RegisterMessage", "PostMessage(window) 49443"));
+}
+
+TEST(InstanceRules, HandsOverArgumentsBeforeActivatingAndWhenTheMutexIsHeld) {
+  const std::vector<uint8_t> handover{1, 2, 3};
+  FakeInstancePlatform running;
+  running.window_found_from_call = 1;
+  EXPECT_EQ(ApplyInstanceRules(running, L"x", handover).exit_code, 0);
+  EXPECT_EQ(running.sent, handover);
+  ASSERT_GE(running.calls.size(), 3u);
+  EXPECT_EQ(running.calls[1], "SendData(window) 1364607281");  // "QVA1", before ShowWindow
+
+  // The window appears only after the mutex said another instance runs.
+  FakeInstancePlatform starting;
+  starting.window_found_from_call = 2;
+  starting.last_error = kErrorAlreadyExists;
+  EXPECT_EQ(ApplyInstanceRules(starting, L"x", handover).exit_code, 0);
+  EXPECT_EQ(starting.sent, handover);
 }
 
 TEST(InstanceRules, RestoresAMinimisedWindow) {
