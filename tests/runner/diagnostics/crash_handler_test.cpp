@@ -84,6 +84,12 @@ TEST(CrashHandlerChild, CrashesAsAsked) {
   InstallCrashHandler(wide_folder);
   if (std::string(mode) == "terminate") ThrowThroughNoexcept();
   if (std::string(mode) == "abort") std::abort();
+  if (std::string(mode) == "replaced_filter") {
+    // A library that puts its own filter in place, as some do when loaded.
+    ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return 0; });
+    ReassertCrashFilter();
+    ::RaiseException(0xE0000001, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  }
 }
 
 TEST(CrashHandler, AnUncaughtExceptionWritesADumpLogsItAndExitsWithTheFastFailCode) {
@@ -106,6 +112,16 @@ TEST(CrashHandler, AnUncaughtExceptionWritesADumpLogsItAndExitsWithTheFastFailCo
   const std::string log = test_files::ReadWholeFile(folder + L"\\quorvane_ai.log");
   EXPECT_THAT(log, HasSubstr(" ERROR Crash (std::terminate): exception 0xC0000409 on thread "));
   EXPECT_THAT(log, HasSubstr("; dump " + std::string(newest.begin(), newest.end()) + ".\r\n"));
+}
+
+TEST(CrashHandler, AReplacedFilterIsSetAgainAndLogged) {
+  const std::wstring folder = FreshFolder();
+  EXPECT_EQ(CrashChild("replaced_filter", folder), 0xE0000001u);
+  ASSERT_THAT(Dumps(folder), SizeIs(1));
+  const std::string log = test_files::ReadWholeFile(folder + L"\\quorvane_ai.log");
+  EXPECT_THAT(log, HasSubstr(" WARN The crash filter had been replaced by "
+                             "diagnostics_win32_tests.exe; it is set again.\r\n"));
+  EXPECT_THAT(log, HasSubstr(" ERROR Crash (unhandled exception): exception 0xE0000001 at "));
 }
 
 TEST(CrashHandler, AbortIsReportedToo) {
