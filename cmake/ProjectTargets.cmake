@@ -15,6 +15,25 @@ function(quorvane_set_warnings target)
   endif()
 endfunction()
 
+# A shipped binary's debug information moved into symbols/<file>.debug of the
+# build folder (with a link to it left in the binary), and the binary stripped,
+# when QUORVANE_SPLIT_SYMBOLS is on (the release build): the symbols archive
+# beside the setup is made from that folder, matched to each binary by the
+# CodeView build id both carry.
+option(QUORVANE_SPLIT_SYMBOLS "Split shipped binaries' debug information into symbols/" OFF)
+function(quorvane_split_symbols target)
+  if(NOT QUORVANE_SPLIT_SYMBOLS)
+    return()
+  endif()
+  set(debug_file ${CMAKE_BINARY_DIR}/symbols/$<TARGET_FILE_NAME:${target}>.debug)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/symbols
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> ${debug_file}
+    COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=${debug_file} $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # Static libraries of the product link into every test binary, so the whole tree
 # shares one include root: "codec/...", "wrapper/...", "runner/...".
 function(quorvane_add_library target)

@@ -4,7 +4,8 @@
 Usage: scripts/symbolize_dump.py DUMP SYMBOLS_FOLDER
 
 SYMBOLS_FOLDER holds the binaries of the same build with their debug
-information (quorvane_ai.exe and the DLLs, or the unpacked symbols archive).
+information (quorvane_ai.exe and the DLLs of a windows-preset build), or the
+<binary>.debug files of the release's symbols archive, unpacked.
 Each frame is looked up with llvm-symbolizer in the file of the module it
 falls in. The first frame is where the exception happened; the others are
 return addresses found on the crashed thread's stack (a stack scan: most are
@@ -84,6 +85,9 @@ def preferred_base(path):
 
 def symbolize(symbols, name, offset):
     path = os.path.join(symbols, name)
+    if not os.path.isfile(path):
+        # The release's symbols archive holds <binary>.debug files.
+        path += ".debug"
     if not os.path.isfile(path):
         return ""
     address = preferred_base(path) + offset
