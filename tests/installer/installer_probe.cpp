@@ -19,8 +19,6 @@
 //                                    host's window, or "none"
 //   installer_probe dialog COMMAND_LINE  the texts of the first dialog a
 //                                    program shows, cancelled (probe_dialogs.h)
-//   installer_probe walk PAGES yes|no COMMAND_LINE  goes through a program's
-//                                    pages and message boxes (probe_dialogs.h)
 #include <windows.h>
 // After windows.h, which it needs.
 #include <sddl.h>
@@ -220,12 +218,9 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"dialog") {
     return Dialog(argv[2]);
   }
-  if (argc == 5 && std::wstring(argv[1]) == L"walk") {
-    return Walk(_wtoi(argv[2]), std::wstring(argv[3]) == L"yes", argv[4]);
-  }
   std::fprintf(stderr,
                "usage: installer_probe version FILE | credential NAME | run COMMAND_LINE | "
                "stubborn-window | hung-window | hold FILE UNTIL | hold-mutex NAME UNTIL | "
-               "security PATH | host | dialog COMMAND_LINE | walk PAGES yes|no COMMAND_LINE\n");
+               "security PATH | host | dialog COMMAND_LINE\n");
   return 2;
 }

@@ -82,7 +82,7 @@ build_installer "$work/slim-bundle" "$next_version" "$slim_setup" || exit 1
 probe="$work/installer_probe.exe"
 x86_64-w64-mingw32-g++-posix -std=c++17 -municode -static -O1 -Wall -Wextra -Werror \
   -DUNICODE -D_UNICODE -I"$repo_root" "$repo_root"/tests/installer/{installer_probe,probe_dialogs,probe_process}.cpp \
-  -lversion -ladvapi32 -lgdi32 -o "$probe" || exit 1
+  -lversion -ladvapi32 -o "$probe" || exit 1
 
 for part in lib install_cases upgrade_cases uninstall_cases folder_cases disk_cases; do
   source "$repo_root/tests/installer/$part.sh"
