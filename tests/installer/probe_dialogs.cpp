@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr DWORD kEndTimeoutMs = 30000;
+constexpr UINT kEndedExitCode = 254;
+
 std::wstring ClassOf(HWND window) {
   wchar_t name[64];
   return GetClassNameW(window, name, 64) > 0 ? name : L"";
@@ -72,6 +75,12 @@ int Dialog(const wchar_t* command_line) {
     std::fflush(stdout);
     AnswerNo(found);
   }
-  WaitForSingleObject(process.hProcess, 60000);
+  // A program still waiting (on a second dialog, say) is ended, so that the
+  // caller fails instead of hanging.
+  if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_TIMEOUT) {
+    std::fprintf(stderr, "the program did not end; ended it\n");
+    TerminateProcess(process.hProcess, kEndedExitCode);
+    WaitForSingleObject(process.hProcess, kEndTimeoutMs);
+  }
   return Finish(process);
 }
