@@ -8,6 +8,9 @@
 !define SAFE_FOLDER_SDDL "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;S-1-15-2-1)(A;OICI;0x1200a9;;;S-1-15-2-2)"
 !define SDDL_REVISION_1 1
 !define DACL_SECURITY_INFORMATION 4
+; The list read back must grant nothing to Everyone, Authenticated Users or
+; Users beyond read and execute.
+!define EVERYONE_ENTRY ";;;WD)"
 
 ; Leaves $R8 0 when $INSTDIR is below Program Files or now carries the safe
 ; list, else 2 and the reason in $R9.
@@ -25,7 +28,7 @@ Function SecureFolder
     StrLen $2 $1
     StrCpy $2 "$INSTDIR\" $2
     ${If} $2 == $1
-      ${Log} "$INSTDIR is below $1 and keeps its access list."
+      ${Log} "$(LOG_FOLDER_INHERITS)"
       Goto done
     ${EndIf}
   ${Next}
@@ -46,10 +49,13 @@ Function SecureFolder
   ${EndIf}
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $0 == 0
-    ${Log} "$INSTDIR is writable by administrators only."
+    Call CheckSecuredFolder
+  ${EndIf}
+  ${If} $0 == 0
+    ${Log} "$(LOG_FOLDER_SECURED)"
     Goto done
   ${EndIf}
-  ${Log} "The access list of $INSTDIR cannot be set (error $0)."
+  ${Log} "$(LOG_FOLDER_NOT_SECURED)"
 failed:
   StrCpy $R8 2
   StrCpy $R9 "$(MSG_FOLDER_NOT_SECURED)"
@@ -57,4 +63,38 @@ done:
   Pop $2
   Pop $1
   Pop $0
+FunctionEnd
+
+; Reads the access list of $INSTDIR back: $0 stays 0 when it grants Everyone
+; nothing, else it is the reason.
+Function CheckSecuredFolder
+  Push $1
+  Push $2
+  Push $3
+  System::Call 'advapi32::GetFileSecurityW(w "$INSTDIR", i ${DACL_SECURITY_INFORMATION}, p 0, i 0, *i 0 r1)'
+  System::Alloc $1
+  Pop $2
+  System::Call 'advapi32::GetFileSecurityW(w "$INSTDIR", i ${DACL_SECURITY_INFORMATION}, p r2, i r1, *i .r1) i .r3 ?e'
+  Pop $0
+  ${If} $3 != 0
+    System::Call 'advapi32::ConvertSecurityDescriptorToStringSecurityDescriptorW(p r2, \
+      i ${SDDL_REVISION_1}, i ${DACL_SECURITY_INFORMATION}, *p .r1, p 0) i .r3 ?e'
+    Pop $0
+  ${EndIf}
+  ${If} $3 != 0
+    System::Call '*$1(&w${NSIS_MAX_STRLEN} .r3)'
+    System::Call 'kernel32::LocalFree(p r1)'
+    ClearErrors
+    ${WordFind} "$3" "${EVERYONE_ENTRY}" "E+1" $1
+    ${If} ${Errors}
+    ${AndIf} $1 == 1
+      StrCpy $0 0
+    ${Else}
+      StrCpy $0 "Everyone"
+    ${EndIf}
+  ${EndIf}
+  System::Free $2
+  Pop $3
+  Pop $2
+  Pop $1
 FunctionEnd

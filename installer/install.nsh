@@ -1,7 +1,26 @@
-; The installer's sections and callbacks.
+; The installer's sections and callbacks. Every file is written beside the
+; installed ones first and moved into place only when all are written
+; (transaction.nsh); a failure on the way puts the previous installation back.
+
+Var CreatedFolder
+Var InstalledVersion
+Var OldFolder
+Var OldLaunchAtLogin
+Var OldApprovedMark
+Var OldApprovedSize
+Var Preflighted
+Var RequestedFolder
 
 Section "-Check"
-  ${Log} "Installing ${PRODUCT_NAME} ${VERSION} into $INSTDIR"
+  ${If} $Preflighted != 1
+    Call Preflight
+    ${If} $R8 == 1
+      ${Cancelled}
+    ${ElseIf} $R8 == 2
+      ${Fail} "$R9"
+    ${EndIf}
+  ${EndIf}
+  ${Log} "$(LOG_INSTALLING)"
   Call PrepareInstall
   ${If} $R8 == 1
     ${Cancelled}
@@ -9,9 +28,6 @@ Section "-Check"
     ${Fail} "$R9"
   ${EndIf}
   Call MakeSafeFolder
-  ${If} $R8 == 0
-    Call RemoveOldCopy
-  ${EndIf}
   ${If} $R8 != 0
     ${Fail} "$R9"
   ${EndIf}
@@ -19,16 +35,18 @@ SectionEnd
 
 Section "${PRODUCT_NAME}" SecProgram
   SectionIn RO
-  SetOutPath "$INSTDIR"
-  ; What the installed version installed goes, also what this one no longer
-  ; ships. Every file is created afresh, so it inherits the folder's list.
-  Call RemoveInstalledFiles
-  Delete "$INSTDIR\${UNINSTALLER}"
-  !insertmacro ForEachBundleFolder InstallFolder
-  !insertmacro ForEachBundleFile InstallFile
-  !insertmacro WriteManifest
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-  ${Log} "Files written."
+  AddSize ${BUNDLE_SIZE_KIB}
+  Call StageFiles
+  ${If} $R8 == 0
+    Call CommitStagedFiles
+  ${EndIf}
+  ${If} $R8 == 0
+    Call RemoveOldCopy
+  ${EndIf}
+  ${If} $R8 != 0
+    ${Fail} "$R9"
+  ${EndIf}
+  ${Log} "$(LOG_FILES_WRITTEN)"
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT_NAME}" "$INSTDIR\${HOST_EXE}" "" "$INSTDIR\${HOST_EXE}" 0
   Delete "$DESKTOP\${SHORTCUT_NAME}"
@@ -53,73 +71,74 @@ Section "${PRODUCT_NAME}" SecProgram
   ${AndIf} $OldFolder != $INSTDIR
     DeleteRegValue HKLM "${UNINSTALL_KEY}" "CreatedFolder"
   ${EndIf}
-  ${If} $OldLaunchAtLogin != ""
-    WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${HOST_EXE}"'
-  ${EndIf}
-  ${Log} "Start-menu shortcut and uninstall entry written."
+  Call MoveLaunchAtLogin
+  ; Mini dumps (type 1), the last ten, when the program crashes.
+  WriteRegExpandStr HKLM "${DUMPS_KEY}" "DumpFolder" "${DUMPS_FOLDER}"
+  WriteRegDWORD HKLM "${DUMPS_KEY}" "DumpCount" 10
+  WriteRegDWORD HKLM "${DUMPS_KEY}" "DumpType" 1
+  ${Log} "$(LOG_REGISTERED)"
+  Call FinishTransaction
 SectionEnd
 
 Section "$(SEC_DESKTOP_SHORTCUT)" SecDesktop
   CreateShortcut "$DESKTOP\${SHORTCUT_NAME}" "$INSTDIR\${HOST_EXE}" "" "$INSTDIR\${HOST_EXE}" 0
 SectionEnd
 
+; No message and no log line here: the language applies after .onInit. What
+; is checked before any page runs in Preflight.
 Function .onInit
   SetShellVarContext all
   SetRegView 64
   !insertmacro ChooseLanguage
   !insertmacro OpenLog "$TEMP\QuorvaneAI-setup.log"
-  ${IfNot} ${RunningX64}
-  ${OrIfNot} ${AtLeastWin10}
-  ${OrIfNot} ${AtLeastBuild} 15063
-    ${Fail} "$(MSG_OLD_WINDOWS)"
-  ${EndIf}
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 != "Admin"
-    ${Fail} "$(MSG_NEEDS_ADMIN)"
-  ${EndIf}
-  ; Held until this setup ends.
-  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
-  Pop $1
-  ${If} $1 == ${ERROR_ALREADY_EXISTS}
-    ${Fail} "$(MSG_SETUP_RUNNING)"
-  ${EndIf}
-  Call CheckRequestedFolder
-  Call CheckInstalledVersion
+  Call ReadRequestedFolder
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/FORCECLOSE" $1
   ${IfNot} ${Errors}
     StrCpy $ForceClose 1
   ${EndIf}
-  ; /NODESKTOP: no desktop shortcut (for managed deployment). On an upgrade a
-  ; desktop shortcut comes back only if it is still there.
-  ClearErrors
-  ${GetOptions} $0 "/NODESKTOP" $1
-  ${IfNot} ${Errors}
-    !insertmacro UnselectSection ${SecDesktop}
-  ${ElseIf} $InstalledVersion != ""
-  ${AndIfNot} ${FileExists} "$DESKTOP\${SHORTCUT_NAME}"
-    !insertmacro UnselectSection ${SecDesktop}
+FunctionEnd
+
+; Interactively, the checks before any page, once the window (and with it
+; the language) is set up and before it shows.
+Function GuiInit
+  Call Preflight
+  ${If} $R8 == 1
+    ${Log} "$(MSG_CANCELLED)"
+    SetErrorLevel 1
+    Quit
+  ${ElseIf} $R8 == 2
+    ${Log} "$(LOG_ERROR)$R9"
+    MessageBox MB_OK|MB_ICONSTOP "$R9"
+    SetErrorLevel 2
+    Quit
   ${EndIf}
+  StrCpy $Preflighted 1
+FunctionEnd
+
+Function CancelledOnPage
+  ${Log} "$(LOG_CANCELLED_ON_PAGE)"
+  Call CloseLog
 FunctionEnd
 
 Function .onInstSuccess
-  ${Log} "Installation complete."
+  ${Log} "$(LOG_INSTALL_COMPLETE)"
   ; A host of this session ended for a silent upgrade is started again, as
   ; the user had it; interactively the finish page offers it.
   ${If} ${Silent}
   ${AndIf} $HostEnded == 1
-    ${Log} "Starting ${PRODUCT_NAME} again."
+    ${Log} "$(LOG_RESTARTING)"
     Exec '"$INSTDIR\${HOST_EXE}"'
   ${EndIf}
   Call CloseLog
 FunctionEnd
 
 Function .onInstFailed
+  Call RollBack
   ${If} $CreatedFolder != ""
     !insertmacro RemoveFolderAndCreatedParents $CreatedFolder
   ${EndIf}
-  ${Log} "Installation failed."
+  ${Log} "$(LOG_INSTALL_FAILED)"
   Call CloseLog
 FunctionEnd

@@ -1,45 +1,118 @@
-; The installer's checks before any file changes, the safe folder and the
-; removal of a copy installed in another folder.
+; The installer's checks before any file changes: the Windows version, rights,
+; a second setup, the installed version, the folder (its one spelling, its
+; length, whether it can be used) and the free space.
 
-Var CreatedFolder
-Var InstalledVersion
-Var OldFolder
-Var OldLaunchAtLogin
-
-!macro InstallFolder name
-  CreateDirectory "$INSTDIR\${name}"
-!macroend
-
-!macro InstallFile name
-  File "/oname=$INSTDIR\${name}" "${BUNDLE}\${name}"
-!macroend
-
-; Pushes the outermost folder of $INSTDIR that does not exist yet ("" when
-; $INSTDIR exists): creating $INSTDIR creates it and those below it.
-Function FirstMissingFolder
-  Push $0
-  Push $1
-  StrCpy $0 "$INSTDIR"
-  StrCpy $1 ""
-  ${DoUntil} ${FileExists} "$0\*.*"
-    StrCpy $1 $0
-    ${GetParent} "$0" $0
-    ${IfThen} $0 == "" ${|} ${Break} ${|}
+; The folder of /D=, read from the command line as Windows passed it: setup
+; itself falls back to the default folder for a spelling it does not take
+; (forward slashes, say), and installing elsewhere than asked would surprise
+; an administrator. /D= is last on the line and not quoted.
+Function ReadRequestedFolder
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  StrLen $1 $0
+  IntOp $1 $1 - 4
+  ${DoWhile} $1 >= 0
+    StrCpy $2 $0 4 $1
+    ${If} $2 == " /D="
+      IntOp $1 $1 + 4
+      StrCpy $RequestedFolder $0 "" $1
+      ${WordReplace} "$RequestedFolder" "/" "\" "+" $RequestedFolder
+      StrCpy $INSTDIR $RequestedFolder
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 - 1
   ${Loop}
-  Exch $1
-  Exch
+  ${CanonicalFolder} $INSTDIR
+FunctionEnd
+
+; Everything checked before any page: $R8 0 go ahead, 1 cancelled, 2 refused
+; with the reason in $R9.
+Function Preflight
+  StrCpy $R8 0
+  ${If} $LogProblem != ""
+    ${Log} "$(LOG_LOG_NOT_WRITABLE)"
+  ${EndIf}
+  ${IfNot} ${RunningX64}
+  ${OrIfNot} ${AtLeastWin10}
+  ${OrIfNot} ${AtLeastBuild} 15063
+    StrCpy $R8 2
+    StrCpy $R9 "$(MSG_OLD_WINDOWS)"
+    Return
+  ${EndIf}
+  UserInfo::GetAccountType
   Pop $0
+  ${If} $0 != "Admin"
+    StrCpy $R8 2
+    StrCpy $R9 "$(MSG_NEEDS_ADMIN)"
+    Return
+  ${EndIf}
+  ; Held until this setup ends.
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
+  Pop $1
+  ${If} $1 == ${ERROR_ALREADY_EXISTS}
+    StrCpy $R8 2
+    StrCpy $R9 "$(MSG_SETUP_RUNNING)"
+    Return
+  ${EndIf}
+  Call CheckInstalledVersion
+  ${If} $R8 != 0
+    Return
+  ${EndIf}
+  ; /NODESKTOP: no desktop shortcut (for managed deployment). On an upgrade a
+  ; desktop shortcut comes back only if it is still there.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NODESKTOP" $1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecDesktop}
+  ${ElseIf} $InstalledVersion != ""
+  ${AndIfNot} ${FileExists} "$DESKTOP\${SHORTCUT_NAME}"
+    !insertmacro UnselectSection ${SecDesktop}
+  ${EndIf}
+FunctionEnd
+
+; An installed version: a downgrade or a reinstall is said so, and asked
+; about (No by default) when a user is there to answer. $R8 1 when declined.
+Function CheckInstalledVersion
+  ReadRegStr $InstalledVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $InstalledVersion == ""
+    Return
+  ${EndIf}
+  StrCpy $R7 $InstalledVersion
+  ${VersionCompare} "${VERSION}" "$InstalledVersion" $0
+  ${If} $0 == 2
+    ${Log} "$(LOG_DOWNGRADE)"
+    StrCpy $1 "$(MSG_DOWNGRADE)"
+  ${ElseIf} $0 == 0
+    ${Log} "$(LOG_REINSTALL)"
+    StrCpy $1 "$(MSG_REINSTALL)"
+  ${Else}
+    ${Log} "$(LOG_UPGRADE)"
+    Return
+  ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$1" /SD IDYES IDYES confirmed
+  StrCpy $R8 1
+confirmed:
 FunctionEnd
 
 ; Leaves in $R9 "" when files can be written into $INSTDIR, else why not. A
 ; folder made only for this check is removed again. A folder that holds other
 ; files but no installed version is refused: upgrades and removal delete its
-; data folder whole.
+; data folder whole. A folder so long that the files in it would pass the
+; classic path limit is refused: the program could not start from it.
 Function CheckTarget
   Push $0
   Push $1
   Push $2
   StrCpy $R9 ""
+  StrLen $0 "$INSTDIR\${STAGING_FOLDER}\"
+  IntOp $0 $0 + ${LONGEST_BUNDLE_PATH}
+  ${If} $0 > ${MAX_FOLDER_PATH}
+    StrLen $R7 $INSTDIR
+    IntOp $R6 $R7 - $0
+    IntOp $R6 $R6 + ${MAX_FOLDER_PATH}
+    StrCpy $R9 "$(MSG_FOLDER_TOO_LONG)"
+    Goto done
+  ${EndIf}
   StrCpy $0 "existed"
   ${If} ${FileExists} "$INSTDIR\*.*"
   ${AndIfNot} ${FileExists} "$INSTDIR\${HOST_EXE}"
@@ -71,11 +144,11 @@ Function CheckTarget
     ${EndIf}
   ${EndIf}
   ClearErrors
-  FileOpen $R8 "$INSTDIR\quorvane-setup-write-test.tmp" w
+  FileOpen $2 "$INSTDIR\quorvane-setup-write-test.tmp" w
   ${If} ${Errors}
     StrCpy $R9 "$(MSG_FOLDER_NOT_WRITABLE)"
   ${Else}
-    FileClose $R8
+    FileClose $2
     Delete "$INSTDIR\quorvane-setup-write-test.tmp"
   ${EndIf}
   ${If} $0 == "created"
@@ -88,63 +161,44 @@ done:
   Pop $0
 FunctionEnd
 
-; Setup falls back to the default folder when the folder given with /D= is
-; not a possible folder (part of its path is a file, say). Installing
-; somewhere else than asked would surprise an administrator: that is refused.
-; The folder is compared as setup reads it: slashes as backslashes, trailing
-; blanks and backslashes dropped.
-Function CheckRequestedFolder
-  System::Call 'kernel32::GetCommandLineW() w .r0'
-  StrLen $1 $0
-  IntOp $1 $1 - 4
-  ${DoWhile} $1 >= 0
-    StrCpy $2 $0 4 $1
-    ${If} $2 == " /D="
-      IntOp $1 $1 + 4
-      StrCpy $2 $0 "" $1
-      ${WordReplace} "$2" "/" "\" "+" $2
-      ${Do}
-        StrCpy $3 $2 "" -1
-        ${If} $3 != " "
-        ${AndIf} $3 != "\"
-          ${Break}
-        ${EndIf}
-        StrCpy $2 $2 -1
-      ${Loop}
-      StrCpy $3 $INSTDIR
-      !insertmacro TrimFolder $3
-      ${If} $2 != $3
-        StrCpy $R7 $2
-        ${Fail} "$(MSG_FOLDER_CANNOT_CREATE)"
-      ${EndIf}
-      ${Break}
-    ${EndIf}
-    IntOp $1 $1 - 1
+; Sets $R8 2 and $R9 the reason when the drive of $INSTDIR has less free
+; space than the new files need while the installed ones are still there.
+Function CheckFreeSpace
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $0 $INSTDIR
+  ${DoUntil} ${FileExists} "$0\*.*"
+    ${GetParent} "$0" $1
+    ${IfThen} $1 == "" ${|} ${Break} ${|}
+    StrCpy $0 $1
   ${Loop}
-FunctionEnd
-
-; An installed version: a downgrade or a reinstall is said so, and asked
-; about before anything changes when a user is there to answer.
-Function CheckInstalledVersion
-  ReadRegStr $InstalledVersion HKLM "${UNINSTALL_KEY}" "DisplayVersion"
-  ${If} $InstalledVersion == ""
-    Return
+  System::Call 'kernel32::GetDiskFreeSpaceExW(w "$0\", *l .r1, p 0, p 0) i .r2 ?e'
+  Pop $3
+  ${If} $2 == 0
+    ${Log} "$(LOG_FREE_SPACE_UNKNOWN)"
+    Goto done
   ${EndIf}
-  StrCpy $R7 $InstalledVersion
-  ${VersionCompare} "${VERSION}" "$InstalledVersion" $0
-  ${If} $0 == 2
-    ${Log} "Version $InstalledVersion is installed: this is a downgrade to ${VERSION}."
-    StrCpy $1 "$(MSG_DOWNGRADE)"
-  ${ElseIf} $0 == 0
-    ${Log} "Version ${VERSION} is installed already: installing it again."
-    StrCpy $1 "$(MSG_REINSTALL)"
-  ${Else}
-    ${Log} "Upgrading from version $InstalledVersion."
-    Return
+  IntOp $2 ${BUNDLE_SIZE_KIB} + ${SPACE_MARGIN_KIB}
+  System::Int64Op $1 / 1024
+  Pop $1
+  IntOp $R7 $2 + 1023
+  IntOp $R7 $R7 / 1024
+  System::Int64Op $1 / 1024
+  Pop $R6
+  ${Log} "$(LOG_FREE_SPACE)"
+  System::Int64Op $1 < $2
+  Pop $3
+  ${If} $3 != 0
+    StrCpy $R8 2
+    StrCpy $R9 "$(MSG_DISK_FULL)"
   ${EndIf}
-  MessageBox MB_YESNO|MB_ICONQUESTION "$1" /SD IDYES IDYES confirmed
-  ${Cancelled}
-confirmed:
+done:
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 ; $R8 0 when the install may go ahead, 1 when the user cancelled, 2 (with the
@@ -157,6 +211,10 @@ Function PrepareInstall
     StrCpy $R8 2
     Return
   ${EndIf}
+  Call CheckFreeSpace
+  ${If} $R8 != 0
+    Return
+  ${EndIf}
   Call EndRunningHost
   ${If} $R8 != 0
     Return
@@ -165,6 +223,7 @@ Function PrepareInstall
 FunctionEnd
 
 Function CheckTargetPage
+  ${CanonicalFolder} $INSTDIR
   Call CheckTarget
   ${If} $R9 != ""
     MessageBox MB_OK|MB_ICONEXCLAMATION "$R9"
@@ -180,7 +239,7 @@ Function PrepareInstallPage
     SetErrorLevel 1
     Quit
   ${ElseIf} $R8 == 2
-    ${Log} "error: $R9"
+    ${Log} "$(LOG_ERROR)$R9"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$R9"
     Abort
   ${EndIf}
@@ -202,28 +261,23 @@ Function MakeSafeFolder
   Call SecureFolder
 FunctionEnd
 
-; An installed copy in another folder is removed first (its settings kept), so
-; that no second copy is left behind. Its launch-at-login value moves along.
-Function RemoveOldCopy
-  ReadRegStr $OldFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  StrCpy $R8 0
-  ${If} $OldFolder == ""
-  ${OrIf} $OldFolder == $INSTDIR
-  ${OrIfNot} ${FileExists} "$OldFolder\${UNINSTALLER}"
-    Return
-  ${EndIf}
-  ReadRegStr $OldLaunchAtLogin HKCU "${RUN_KEY}" "${RUN_VALUE}"
-  ${Log} "Removing the copy installed in $OldFolder."
-  ClearErrors
-  ExecWait '"$OldFolder\${UNINSTALLER}" /S _?=$OldFolder' $0
-  ${If} ${Errors}
-  ${OrIf} $0 != 0
-    StrCpy $R7 $OldFolder
-    StrCpy $R8 2
-    StrCpy $R9 "$(MSG_OLD_COPY_NOT_REMOVED)"
-    Return
-  ${EndIf}
-  ; An uninstaller run in place cannot delete itself.
-  Delete "$OldFolder\${UNINSTALLER}"
-  RMDir "$OldFolder"
+; Pushes the outermost folder of $INSTDIR that does not exist yet ("" when
+; $INSTDIR exists): creating $INSTDIR creates it and those below it.
+Function FirstMissingFolder
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $0 "$INSTDIR"
+  StrCpy $1 ""
+  ; A drive's root counts as existing: an empty one lists no entries.
+  ${DoUntil} ${FileExists} "$0\*.*"
+    ${GetParent} "$0" $2
+    ${IfThen} $2 == "" ${|} ${Break} ${|}
+    StrCpy $1 $0
+    StrCpy $0 $2
+  ${Loop}
+  Pop $2
+  Exch $1
+  Exch
+  Pop $0
 FunctionEnd

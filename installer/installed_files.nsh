@@ -25,6 +25,23 @@
   Delete "$INSTDIR\${name}"
 !macroend
 
+; The files that the versions before the manifest installed (with the
+; stand-in or the real engine), besides data\, which every version ships.
+!macro ForEachLegacyFile function
+  !insertmacro CallWithName ${function} "${HOST_EXE}"
+  !insertmacro CallWithName ${function} "flutter_windows.dll"
+  !insertmacro CallWithName ${function} "desktop_drop_plugin.dll"
+  !insertmacro CallWithName ${function} "flutter_secure_storage_windows_plugin.dll"
+  !insertmacro CallWithName ${function} "local_notifier_plugin.dll"
+  !insertmacro CallWithName ${function} "tray_manager_plugin.dll"
+  !insertmacro CallWithName ${function} "webview_windows_plugin.dll"
+!macroend
+
+!macro CallWithName function name
+  Push "${name}"
+  Call ${function}
+!macroend
+
 !macro DefineInstalledFiles prefix
 Function ${prefix}CheckDeletable
   Exch $0
@@ -39,7 +56,7 @@ Function ${prefix}CheckDeletable
   ${If} $1 P= -1
     ${If} $2 != ${ERROR_FILE_NOT_FOUND}
     ${AndIf} $2 != ${ERROR_PATH_NOT_FOUND}
-      ${Log} "$INSTDIR\$0 cannot be deleted (error $2)."
+      ${Log} "$(LOG_CANNOT_DELETE)"
       StrCpy $R8 2
       StrCpy $R9 "$(MSG_FILES_IN_USE)"
     ${EndIf}
@@ -82,11 +99,27 @@ Function ${prefix}ForEachListedFile
   Pop $0
 FunctionEnd
 
+!if "${prefix}" == "un."
+; Deletes a listed file and the folders of the installation that it leaves
+; empty (a version's subfolders go with their last file).
 Function ${prefix}DeleteListed
   Exch $0
+  Push $1
+  Push $2
   Delete "$INSTDIR\$0"
+  StrLen $2 $INSTDIR
+  ${GetParent} "$INSTDIR\$0" $1
+  ${Do}
+    StrLen $0 $1
+    ${IfThen} $0 <= $2 ${|} ${Break} ${|}
+    RMDir "$1"
+    ${GetParent} "$1" $1
+  ${Loop}
+  Pop $2
+  Pop $1
   Pop $0
 FunctionEnd
+!endif
 
 ; $R8 0 when every installed file can be deleted, else 2 and $R9 the reason.
 Function ${prefix}CheckInstalledFiles
@@ -96,6 +129,12 @@ Function ${prefix}CheckInstalledFiles
   Push $0
   Call ${prefix}ForEachListedFile
   !insertmacro ForEachBundleFile CheckDeletable
+  !ifndef __UNINSTALL__
+    ; A version before the manifest: the files it is known to have installed.
+    ${IfNot} ${FileExists} "$INSTDIR\${MANIFEST}"
+      !insertmacro ForEachLegacyFile ${prefix}CheckDeletable
+    ${EndIf}
+  !endif
   !insertmacro CheckDeletable "${MANIFEST}"
   !ifndef __UNINSTALL__
     ; The uninstaller's own file is deleted after it has ended.
@@ -104,6 +143,7 @@ Function ${prefix}CheckInstalledFiles
   Pop $0
 FunctionEnd
 
+!if "${prefix}" == "un."
 ; Removes every file of the manifest, of this version's list, the application
 ; data folder and the manifest itself; leaves the uninstaller.
 Function ${prefix}RemoveInstalledFiles
@@ -116,15 +156,17 @@ Function ${prefix}RemoveInstalledFiles
   Delete "$INSTDIR\${MANIFEST}"
   Pop $0
 FunctionEnd
+!endif
 !macroend
 
 !macro WriteManifestLine name
   FileWriteUTF16LE $0 "${name}$\r$\n"
 !macroend
 
-; Writes the manifest of this version.
-!macro WriteManifest
-  FileOpen $0 "$INSTDIR\${MANIFEST}" w
+; Writes the manifest of this version to PATH; sets the error flag when it
+; cannot be written.
+!macro WriteManifest path
+  FileOpen $0 "${path}" w
   FileWriteUTF16LE /BOM $0 ""
   !insertmacro ForEachBundleFile WriteManifestLine
   FileClose $0

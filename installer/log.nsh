@@ -5,11 +5,20 @@
 ; /LOG=FILE writes it elsewhere (quote FILE when it holds blanks).
 
 Var LogFile
+Var LogError
+Var LogProblem
 
 !define LOG_LIMIT_BYTES 1048576
+!define LOG_ACCESS 0xC0000000 ; GENERIC_READ | GENERIC_WRITE
+!define LOG_SHARING 3 ; FILE_SHARE_READ | FILE_SHARE_WRITE
+!define LOG_OPEN_ALWAYS 4
 
 !macro DefineLog prefix
-; Opens the log; takes the default path from the stack.
+; Opens the log; takes the default path from the stack. The file is shared,
+; so that a second setup that is refused can still say so in it. A /LOG=
+; file whose folder is missing gets the folder; one that cannot be written
+; leaves the log at the default path and $LogProblem naming it, for the first
+; line (none may be written before the language applies).
 Function ${prefix}OpenLog
   Exch $0
   Push $1
@@ -19,22 +28,50 @@ Function ${prefix}OpenLog
   ${GetOptions} $1 "/LOG=" $2
   ${IfNot} ${Errors}
   ${AndIf} $2 != ""
-    StrCpy $0 $2
+    ${GetParent} "$2" $1
+    CreateDirectory "$1"
+    Push $2
+    Call ${prefix}OpenLogFile
+    ${If} $LogFile == ""
+      StrCpy $LogProblem "$2 (error $LogError)"
+    ${EndIf}
   ${EndIf}
-  ClearErrors
-  FileOpen $LogFile "$0" a
-  ${IfNot} ${Errors}
+  ${If} $LogFile == ""
+    Push $0
+    Call ${prefix}OpenLogFile
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Opens the file on the stack for reading and appending, shared; moves it to
+; FILE.old first when it has grown past the limit.
+Function ${prefix}OpenLogFile
+  Exch $0
+  Push $1
+  Push $2
+  ${ForEach} $2 1 2 + 1
+    System::Call 'kernel32::CreateFileW(w r0, i ${LOG_ACCESS}, i ${LOG_SHARING}, p 0, \
+      i ${LOG_OPEN_ALWAYS}, i 0, p 0) p .r1 ?e'
+    Pop $LogError
+    ${If} $1 P= -1
+      StrCpy $LogFile ""
+      ${Break}
+    ${EndIf}
+    StrCpy $LogFile $1
     FileSeek $LogFile 0 END $1
-    ${If} $1 > ${LOG_LIMIT_BYTES}
-      FileClose $LogFile
-      Delete "$0.old"
-      Rename "$0" "$0.old"
-      FileOpen $LogFile "$0" a
-      StrCpy $1 0
+    ${If} $1 <= ${LOG_LIMIT_BYTES}
+    ${OrIf} $2 == 2
+      ${Break}
     ${EndIf}
-    ${If} $1 == 0
-      FileWriteUTF16LE /BOM $LogFile ""
-    ${EndIf}
+    FileClose $LogFile
+    Delete "$0.old"
+    Rename "$0" "$0.old"
+  ${Next}
+  ${If} $LogFile != ""
+  ${AndIf} $1 == 0
+    FileWriteUTF16LE /BOM $LogFile ""
   ${EndIf}
   Pop $2
   Pop $1
@@ -54,6 +91,8 @@ Function ${prefix}WriteLog
   DetailPrint "$0"
   ${If} $LogFile != ""
     ${GetTime} "" "L" $1 $2 $3 $4 $5 $6 $7
+    ; Another setup may have written in the meantime.
+    FileSeek $LogFile 0 END
     FileWriteUTF16LE $LogFile "$3-$2-$1 $5:$6:$7 $0$\r$\n"
   ${EndIf}
   Pop $7
@@ -96,7 +135,7 @@ FunctionEnd
 ; Reports a failure (a message box unless silent), writes it to the log and
 ; stops the run with error level 2, before anything else is changed.
 !macro Fail text
-  ${Log} "error: ${text}"
+  ${Log} "$(LOG_ERROR)${text}"
   MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
   SetErrorLevel 2
   Abort

@@ -4,8 +4,10 @@
 ;   VERSION     the project version (x.y.z)
 ;   BUNDLE      the folder of the laid-out application bundle
 ;   FILE_LIST   a generated header defining ForEachBundleFile, which applies a
-;               macro to the relative name of every file of the bundle, and
-;               ForEachBundleFolder, the same for every folder in it
+;               macro to the relative name of every file of the bundle,
+;               ForEachBundleFolder, the same for every folder in it, and
+;               LONGEST_BUNDLE_PATH, the length of the longest relative name,
+;               and BUNDLE_SIZE_KIB, the size of all files
 ;   ICON        the application icon
 ;   OUTFILE     the installer to write
 ;   SHORTCUT_HELPER  the program that gives a shortcut the application's
@@ -43,6 +45,19 @@ SetCompressor /SOLID lzma
 !define SYNCHRONIZE 0x00100000
 !define LANGID_ZH_CN 2052
 !define LANGID_ZH_SG 4100
+; New files are written here first and moved into place once all are written;
+; the previous installation's files wait in the other folder until then.
+!define STAGING_FOLDER "~setup-new"
+!define BACKUP_FOLDER "~setup-old"
+; Paths longer than this many characters cannot be opened by most programs
+; (MAX_PATH, less the 12 characters a folder must leave for a file name).
+!define MAX_FOLDER_PATH 247
+; Room for the uninstaller, the manifest and the file system, beyond the files.
+!define SPACE_MARGIN_KIB 4096
+!define HKEY_CURRENT_USER_VALUE -2147483647
+; Windows Error Reporting keeps crash dumps of the program for its user.
+!define DUMPS_KEY "SOFTWARE\Microsoft\Windows\Windows Error Reporting\LocalDumps\${HOST_EXE}"
+!define DUMPS_FOLDER "%LOCALAPPDATA%\${USER_DATA_FOLDER}\crashes"
 
 !include log.nsh
 !include running_host.nsh
@@ -73,6 +88,9 @@ BrandingText "${PRODUCT_NAME} ${VERSION}"
 !define MUI_HEADERIMAGE_BITMAP "art\header.bmp"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "art\wizard.bmp"
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_GUIINIT GuiInit
+!define MUI_CUSTOMFUNCTION_ABORT CancelledOnPage
+!define MUI_CUSTOMFUNCTION_UNABORT un.CancelledOnPage
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_UNCOMPONENTSPAGE_NODESC
 
@@ -87,6 +105,7 @@ BrandingText "${PRODUCT_NAME} ${VERSION}"
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE un.PrepareRemovalPage
+!define MUI_COMPONENTSPAGE_TEXT_TOP "$(PURGE_NOTE)"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -111,9 +130,14 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "© ${PUBLISHER}"
 !insertmacro DefineEndRunningHost "un."
 !insertmacro DefineInstalledFiles ""
 !insertmacro DefineInstalledFiles "un."
-
 !include shared.nsh
-!include install_checks.nsh
+!insertmacro DefineShared ""
+!insertmacro DefineShared "un."
+
 !include install.nsh
+!include install_checks.nsh
+!include transaction.nsh
+!include old_copy.nsh
+!include uninstall_command.nsh
 !include uninstall.nsh
 !include integration.nsh

@@ -43,7 +43,7 @@ Function ${prefix}EndRunningHost
   ${If} $0 P= 0
     Goto done
   ${EndIf}
-  ${Log} "Quorvane AI is running; asking it to end."
+  ${Log} "$(LOG_HOST_RUNNING)"
   MessageBox MB_OKCANCEL|MB_ICONINFORMATION "$(MSG_HOST_RUNNING)" /SD IDOK IDOK close
   StrCpy $R8 1
   Goto done
@@ -60,7 +60,7 @@ close:
   System::Call 'user32::SendMessageTimeoutW(p r0, i ${WM_QUERYENDSESSION}, p 0, \
     p ${ENDSESSION_CLOSEAPP}, i ${SMTO_ABORTIFHUNG}, i ${HOST_MESSAGE_TIMEOUT_MS}, *p 0 r3) p .r4'
   ${If} $4 P= 0
-    ${Log} "Quorvane AI does not answer."
+    ${Log} "$(LOG_HOST_NO_ANSWER)"
     Goto hung
   ${EndIf}
   ${If} $3 P= 0
@@ -77,7 +77,7 @@ close:
   ${If} $3 == 0
     Goto ended
   ${EndIf}
-  ${Log} "Quorvane AI agreed to end but still runs."
+  ${Log} "$(LOG_HOST_STILL_RUNS)"
 
 hung:
   ; Only a program of this installation is ever ended by force.
@@ -101,7 +101,7 @@ hung:
     Goto release
   ${EndIf}
 terminate:
-  ${Log} "Ending Quorvane AI, which does not respond."
+  ${Log} "$(LOG_HOST_TERMINATING)"
   System::Call 'kernel32::TerminateProcess(p r2, i 1)'
   System::Call 'kernel32::WaitForSingleObject(p r2, i ${HOST_EXIT_TIMEOUT_MS}) i .r3'
   ${If} $3 != 0
@@ -112,7 +112,7 @@ terminate:
 
 ended:
   StrCpy $HostEnded 1
-  ${Log} "Quorvane AI has ended."
+  ${Log} "$(LOG_HOST_ENDED)"
 release:
   System::Call 'kernel32::CloseHandle(p r2)'
 done:

@@ -2,17 +2,22 @@
 
 Var HandedOver
 Var OwnEntry
+Var Leftovers
+Var RemovalDone
+Var AccountName
 
 ; Run in place, the uninstaller could not delete itself: it copies itself to
 ; a folder of its own in %TEMP%, runs the copy with the same switches, waits
 ; for it and returns its exit code (0 removed, 1 cancelled, 2 stopped with
-; nothing changed). After a removal, the copy is started once more to delete
-; this uninstaller and the folder as soon as this process has ended.
+; nothing changed, 3 removed but files setup did not install are left). After
+; a removal, the copy is started once more to delete this uninstaller and the
+; folder as soon as this process has ended.
 Function un.RunFromCopy
-  ${GetParameters} $0
+  StrCpy $0 $UninstallSwitches
   ; The parents that setup created go too, when the entry is this installation's.
   ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "CreatedFolder"
   ReadRegStr $4 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${CanonicalFolder} $4
   ${IfThen} $4 != $INSTDIR ${|} StrCpy $3 "" ${|}
   GetTempFileName $1
   Delete "$1"
@@ -27,6 +32,7 @@ Function un.RunFromCopy
   ${EndIf}
   SetErrorLevel $2
   ${If} $2 == 0
+  ${OrIf} $2 == 3
     System::Call 'kernel32::GetCurrentProcessId() i .r4'
     Exec '"$1\${UNINSTALLER}" /CLEANUP=$4 /TOP="$3" _?=$INSTDIR'
   ${Else}
@@ -51,8 +57,15 @@ Function un.CleanUp
   RMDir /REBOOTOK "$EXEDIR"
 FunctionEnd
 
-; $R8 0 when the removal may go ahead, 1 cancelled, 2 (reason in $R9) not.
+; $R8 0 when the removal may go ahead, 1 cancelled, 2 (reason in $R9) not:
+; also when the folder holds no installation (a folder misread, say).
 Function un.PrepareRemoval
+  ${IfNot} ${FileExists} "$INSTDIR\${MANIFEST}"
+  ${AndIfNot} ${FileExists} "$INSTDIR\${HOST_EXE}"
+    StrCpy $R8 2
+    StrCpy $R9 "$(MSG_NOT_INSTALLED)"
+    Return
+  ${EndIf}
   Call un.EndRunningHost
   ${If} $R8 != 0
     Return
@@ -67,7 +80,7 @@ Function un.PrepareRemovalPage
     SetErrorLevel 1
     Quit
   ${ElseIf} $R8 == 2
-    ${Log} "error: $R9"
+    ${Log} "$(LOG_ERROR)$R9"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$R9"
     Abort
   ${EndIf}
@@ -75,7 +88,7 @@ FunctionEnd
 
 Section "un.${PRODUCT_NAME}"
   SectionIn RO
-  ${Log} "Removing ${PRODUCT_NAME} from $INSTDIR"
+  ${Log} "$(LOG_REMOVING)"
   Call un.PrepareRemoval
   ${If} $R8 == 1
     ${Cancelled}
@@ -84,10 +97,11 @@ Section "un.${PRODUCT_NAME}"
   ${EndIf}
   ; Only the installation that the uninstall entry names is unregistered.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${CanonicalFolder} $0
   ${If} $0 == $INSTDIR
     StrCpy $OwnEntry 1
   ${Else}
-    ${Log} "The uninstall entry belongs to $0: it, the shortcuts and the launch-at-login value stay."
+    ${Log} "$(LOG_ENTRY_NOT_OURS)"
   ${EndIf}
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "CreatedFolder"
   Call un.RemoveInstalledFiles
@@ -109,9 +123,38 @@ Section "un.${PRODUCT_NAME}"
     Delete "$DESKTOP\${SHORTCUT_NAME}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     !insertmacro RemoveLaunchAtLogin
+    ; The crash dump settings go only while they are still the ones setup wrote.
+    ReadRegStr $0 HKLM "${DUMPS_KEY}" "DumpFolder"
+    ${If} $0 == "${DUMPS_FOLDER}"
+      DeleteRegKey HKLM "${DUMPS_KEY}"
+    ${EndIf}
   ${EndIf}
-  ${Log} "Files, shortcuts, uninstall entry and launch-at-login entry removed."
+  ${Log} "$(LOG_REMOVED)"
+  Call un.FindLeftovers
+  StrCpy $RemovalDone 1
 SectionEnd
+
+; What is left in the folder besides the uninstaller running in place was
+; not installed by setup (or could not be deleted): it stays, and is named.
+Function un.FindLeftovers
+  StrCpy $Leftovers ""
+  FindFirst $0 $1 "$INSTDIR\*.*"
+  ${DoWhile} $1 != ""
+    ${If} $1 != "."
+    ${AndIf} $1 != ".."
+    ${AndIf} $1 != "${UNINSTALLER}"
+      ${If} $Leftovers != ""
+        StrCpy $Leftovers "$Leftovers, "
+      ${EndIf}
+      StrCpy $Leftovers "$Leftovers$1"
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
+  ${If} $Leftovers != ""
+    ${Log} "$(LOG_LEFTOVERS)"
+  ${EndIf}
+FunctionEnd
 
 Section /o "un.$(SEC_PURGE)" SecPurge
   DeleteRegKey HKCU "${SETTINGS_KEY}"
@@ -124,15 +167,15 @@ Section /o "un.$(SEC_PURGE)" SecPurge
   Pop $1
   ${If} $0 == 0
   ${AndIf} $1 != 1168
-    ${Log} "warning: the saved access token could not be removed (error $1)."
+    ${Log} "$(LOG_TOKEN_NOT_REMOVED)"
   ${EndIf}
-  ${Log} "Settings, local data and saved access token removed."
+  ${Log} "$(LOG_PURGED)"
 SectionEnd
 
 Function un.onInit
   SetShellVarContext all
   SetRegView 64
-  !insertmacro TrimFolder $INSTDIR
+  Call un.ReadCommandLine
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/CLEANUP=" $1
@@ -141,14 +184,16 @@ Function un.onInit
     Quit
   ${EndIf}
   StrCpy $1 $EXEDIR
-  !insertmacro TrimFolder $1
+  ${CanonicalFolder} $1
   ${If} $1 == $INSTDIR
     Call un.RunFromCopy
     Quit
   ${EndIf}
   !insertmacro ChooseLanguage
   !insertmacro OpenLog "$TEMP\QuorvaneAI-uninstall.log"
-  ${GetParameters} $0
+  System::Call 'advapi32::GetUserNameW(w .r0, *i ${NSIS_MAX_STRLEN})'
+  StrCpy $AccountName $0
+  StrCpy $0 $UninstallSwitches
   ClearErrors
   ${GetOptions} $0 "/HANDEDOVER" $1
   ${IfNot} ${Errors}
@@ -167,12 +212,26 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; The completion line only once the removal section has run to its end.
 Function un.onUninstSuccess
-  ${Log} "Removal complete."
+  ${If} $RemovalDone != 1
+    Return
+  ${EndIf}
+  ${If} $Leftovers != ""
+    ${Log} "$(LOG_REMOVAL_COMPLETE_LEFTOVERS)"
+    SetErrorLevel 3
+  ${Else}
+    ${Log} "$(LOG_REMOVAL_COMPLETE)"
+  ${EndIf}
   Call un.CloseLog
 FunctionEnd
 
 Function un.onUninstFailed
-  ${Log} "Removal failed."
+  ${Log} "$(LOG_REMOVAL_FAILED)"
+  Call un.CloseLog
+FunctionEnd
+
+Function un.CancelledOnPage
+  ${Log} "$(LOG_CANCELLED_ON_PAGE)"
   Call un.CloseLog
 FunctionEnd

@@ -47,10 +47,28 @@ fi
 if [[ -n "$timestamp_url" && -z "$sign_pfx" ]]; then
   usage
 fi
+# A password file named relative to the caller's folder, found from anywhere.
+if [[ -n "${QUORVANE_SIGN_PASSWORD_FILE:-}" ]]; then
+  QUORVANE_SIGN_PASSWORD_FILE="$(realpath -m "$QUORVANE_SIGN_PASSWORD_FILE")"
+fi
+cd "$repo_root"
+version="$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt | head -n 1)"
+installer="$repo_root/build/windows/QuorvaneAI-$version-setup.exe"
+# No installer of an earlier build is left at the path when this one fails.
+rm -f "$installer"
+
+install_missing "${build_packages[@]}" "${package_packages[@]}"
+# The signing inputs are checked before anything is built: a mistake found
+# half way would leave a signed host and no installer.
 if [[ -n "$sign_pfx" ]]; then
   [[ -f "$sign_pfx" ]] || { log "no certificate $sign_pfx" && exit 2; }
   export QUORVANE_SIGN_PFX="$sign_pfx" QUORVANE_SIGN_TIMESTAMP="$timestamp_url"
-  if [[ -z "${QUORVANE_SIGN_PASSWORD_FILE:-}" ]]; then
+  if [[ -n "${QUORVANE_SIGN_PASSWORD_FILE:-}" ]]; then
+    [[ -f "$QUORVANE_SIGN_PASSWORD_FILE" && -r "$QUORVANE_SIGN_PASSWORD_FILE" ]] || {
+      log "QUORVANE_SIGN_PASSWORD_FILE does not name a readable file" && exit 2
+    }
+    export QUORVANE_SIGN_PASSWORD_FILE
+  else
     [[ -n "${QUORVANE_SIGN_PASSWORD+set}" ]] || {
       log "set QUORVANE_SIGN_PASSWORD or QUORVANE_SIGN_PASSWORD_FILE for --sign" && exit 2
     }
@@ -61,13 +79,15 @@ if [[ -n "$sign_pfx" ]]; then
     export QUORVANE_SIGN_PASSWORD_FILE
   fi
   unset QUORVANE_SIGN_PASSWORD
+  openssl pkcs12 -in "$sign_pfx" -passin "file:$QUORVANE_SIGN_PASSWORD_FILE" -noout \
+    >/dev/null 2>&1 || openssl pkcs12 -legacy -in "$sign_pfx" \
+    -passin "file:$QUORVANE_SIGN_PASSWORD_FILE" -noout >/dev/null 2>&1 || {
+    log "the certificate $sign_pfx cannot be opened with the given password" && exit 2
+  }
 fi
 
-cd "$repo_root"
 build_dir="$repo_root/build/windows-release"
 bundle="$build_dir/bundle"
-
-install_missing "${build_packages[@]}" "${package_packages[@]}"
 log "building the release bundle (windows-release preset)"
 run_quietly cmake --preset windows-release
 run_quietly cmake --build --preset windows-release --target quorvane_ai flutter_windows \
@@ -82,9 +102,11 @@ else
   log "not signing (no --sign): the host, the uninstaller and the installer are UNSIGNED"
 fi
 
-version="$(project_version "$build_dir")"
-installer="$repo_root/build/windows/QuorvaneAI-$version-setup.exe"
+[[ "$(project_version "$build_dir")" == "$version" ]] || {
+  log "the build's version $(project_version "$build_dir") is not $version" && exit 2
+}
 log "building the installer"
-build_installer "$bundle" "$version" "$installer"
+build_installer "$bundle" "$version" "$installer.partial"
+mv "$installer.partial" "$installer"
 echo "$installer ($(stat -c %s "$installer") bytes)"
 bash "$repo_root/scripts/lib/symbols.sh" "$build_dir" "$version" "$(dirname "$installer")"

@@ -1,8 +1,7 @@
 ; 安装程序和卸载程序自身的全部文字（简体中文）。
 
 LangString SEC_DESKTOP_SHORTCUT ${LANG_SIMPCHINESE} "桌面快捷方式"
-LangString SEC_PURGE ${LANG_SIMPCHINESE} \
-  "同时删除我的设置和已保存的访问令牌（仅限运行本次卸载的帐户）"
+LangString SEC_PURGE ${LANG_SIMPCHINESE} "同时删除我的设置和已保存的访问令牌"
 LangString FINISH_RUN ${LANG_SIMPCHINESE} "启动 ${PRODUCT_NAME}"
 
 LangString MSG_OLD_WINDOWS ${LANG_SIMPCHINESE} \
@@ -42,3 +41,69 @@ LangString MSG_HOST_NOT_OURS ${LANG_SIMPCHINESE} \
 LangString MSG_HOST_NOT_ENDED ${LANG_SIMPCHINESE} \
   "无法关闭 ${PRODUCT_NAME}。请在任务管理器中结束它，然后重试。未做任何更改。"
 LangString MSG_CANCELLED ${LANG_SIMPCHINESE} "已取消，未做任何更改。"
+LangString MSG_DISK_FULL ${LANG_SIMPCHINESE} \
+  "$INSTDIR 所在的驱动器可用空间不足：${PRODUCT_NAME} 需要 $R7 MB，当前可用 $R6 MB。请释放一些空间或选择其他驱动器。未做任何更改。"
+LangString MSG_FOLDER_TOO_LONG ${LANG_SIMPCHINESE} \
+  "文件夹 $INSTDIR 的路径太长（$R7 个字符）：其中文件的路径将超过 Windows 的路径长度限制（260 个字符），${PRODUCT_NAME} 将无法启动。请选择不超过 $R6 个字符的文件夹。未做任何更改。"
+LangString MSG_WRITE_FAILED ${LANG_SIMPCHINESE} \
+  "无法将 ${PRODUCT_NAME} 的文件写入 $INSTDIR（安装日志中列出了文件名和错误）。已恢复到之前的状态，未做任何更改。"
+LangString MSG_NOT_INSTALLED ${LANG_SIMPCHINESE} \
+  "在 $INSTDIR 中找不到已安装的 ${PRODUCT_NAME}。未做任何更改。"
+LangString PURGE_NOTE ${LANG_SIMPCHINESE} \
+  "你的设置、已保存的访问令牌和本地数据会保留下来，供以后安装使用。勾选下面的选项可一并删除：仅删除运行本次卸载的帐户 $AccountName 的数据。"
+
+; 日志和详细信息列表，逐行。
+LangString LOG_ERROR ${LANG_SIMPCHINESE} "错误："
+LangString LOG_LOG_NOT_WRITABLE ${LANG_SIMPCHINESE} \
+  "警告：无法写入日志 $LogProblem，日志改为写在这里。"
+LangString LOG_CANCELLED_ON_PAGE ${LANG_SIMPCHINESE} "用户已取消，未做任何更改。"
+LangString LOG_INSTALLING ${LANG_SIMPCHINESE} "正在将 ${PRODUCT_NAME} ${VERSION} 安装到 $INSTDIR"
+LangString LOG_DOWNGRADE ${LANG_SIMPCHINESE} \
+  "已安装版本 $InstalledVersion：这是降级到 ${VERSION}。"
+LangString LOG_REINSTALL ${LANG_SIMPCHINESE} "版本 ${VERSION} 已经安装：重新安装。"
+LangString LOG_UPGRADE ${LANG_SIMPCHINESE} "从版本 $InstalledVersion 升级。"
+LangString LOG_FREE_SPACE ${LANG_SIMPCHINESE} "$INSTDIR 的可用空间：$R6 MB；需要：$R7 MB。"
+LangString LOG_FREE_SPACE_UNKNOWN ${LANG_SIMPCHINESE} \
+  "警告：无法读取 $INSTDIR 的可用空间（错误 $3）。"
+LangString LOG_CANNOT_DELETE ${LANG_SIMPCHINESE} "无法删除 $INSTDIR\$0（错误 $2）。"
+LangString LOG_FOLDER_INHERITS ${LANG_SIMPCHINESE} "$INSTDIR 位于 $1 之下，保留其访问权限列表。"
+LangString LOG_FOLDER_SECURED ${LANG_SIMPCHINESE} "$INSTDIR 现在只有管理员可以写入。"
+LangString LOG_FOLDER_NOT_SECURED ${LANG_SIMPCHINESE} \
+  "无法设置 $INSTDIR 的访问权限列表，或设置未生效（$0）。"
+LangString LOG_FILES_STAGED ${LANG_SIMPCHINESE} \
+  "新文件已写在已安装文件旁边的 $INSTDIR\${STAGING_FOLDER} 中。"
+LangString LOG_WRITE_FAILED ${LANG_SIMPCHINESE} \
+  "无法写入 $INSTDIR\${STAGING_FOLDER}\$CurrentFile（错误 $0）；驱动器上可用 $1 KB。"
+LangString LOG_MOVE_FAILED ${LANG_SIMPCHINESE} "无法将 $0 移动到 $1（错误 $3）。"
+LangString LOG_ROLLED_BACK ${LANG_SIMPCHINESE} "$INSTDIR 已恢复到本次安装之前的状态。"
+LangString LOG_ROLLBACK_INCOMPLETE ${LANG_SIMPCHINESE} \
+  "错误：无法完整恢复之前的安装；其余文件位于 $INSTDIR\${BACKUP_FOLDER}。"
+LangString LOG_FILES_WRITTEN ${LANG_SIMPCHINESE} "文件已写入。"
+LangString LOG_REMOVING_OLD_COPY ${LANG_SIMPCHINESE} "正在删除安装在 $OldFolder 中的副本。"
+LangString LOG_LAUNCH_AT_LOGIN_MOVED ${LANG_SIMPCHINESE} \
+  "登录时启动现在指向 $INSTDIR\${HOST_EXE}，启用或禁用状态保持不变。"
+LangString LOG_REGISTERED ${LANG_SIMPCHINESE} "已写入开始菜单快捷方式和卸载信息。"
+LangString LOG_INSTALL_COMPLETE ${LANG_SIMPCHINESE} "安装完成。"
+LangString LOG_RESTARTING ${LANG_SIMPCHINESE} "正在重新启动 ${PRODUCT_NAME}。"
+LangString LOG_INSTALL_FAILED ${LANG_SIMPCHINESE} "安装失败。"
+LangString LOG_HOST_RUNNING ${LANG_SIMPCHINESE} "${PRODUCT_NAME} 正在运行，正在请求它退出。"
+LangString LOG_HOST_NO_ANSWER ${LANG_SIMPCHINESE} "${PRODUCT_NAME} 没有应答。"
+LangString LOG_HOST_STILL_RUNS ${LANG_SIMPCHINESE} "${PRODUCT_NAME} 已同意退出，但仍在运行。"
+LangString LOG_HOST_TERMINATING ${LANG_SIMPCHINESE} "正在结束没有响应的 ${PRODUCT_NAME}。"
+LangString LOG_HOST_ENDED ${LANG_SIMPCHINESE} "${PRODUCT_NAME} 已退出。"
+LangString LOG_REMOVING ${LANG_SIMPCHINESE} "正在从 $INSTDIR 卸载 ${PRODUCT_NAME}"
+LangString LOG_ENTRY_NOT_OURS ${LANG_SIMPCHINESE} \
+  "卸载信息属于 $0：卸载信息、快捷方式和登录时启动设置保持不变。"
+LangString LOG_REMOVED ${LANG_SIMPCHINESE} "已删除文件、快捷方式、卸载信息和登录时启动设置。"
+LangString LOG_LEFTOVERS ${LANG_SIMPCHINESE} \
+  "警告：$INSTDIR 中留有并非由安装程序安装的文件：$Leftovers"
+LangString LOG_TOKEN_NOT_REMOVED ${LANG_SIMPCHINESE} \
+  "警告：无法删除已保存的访问令牌（错误 $1）。"
+LangString LOG_PURGED ${LANG_SIMPCHINESE} "已删除设置、本地数据和已保存的访问令牌。"
+LangString LOG_REMOVAL_COMPLETE ${LANG_SIMPCHINESE} "卸载完成。"
+LangString LOG_REMOVAL_COMPLETE_LEFTOVERS ${LANG_SIMPCHINESE} \
+  "卸载完成，但 $INSTDIR 中留有并非由安装程序安装的文件（退出代码 3）。"
+LangString LOG_REMOVAL_FAILED ${LANG_SIMPCHINESE} "卸载失败。"
+
+; The stock language file puts this one in quotes that show.
+LangString ^CreateFolder ${LANG_SIMPCHINESE} "创建文件夹："

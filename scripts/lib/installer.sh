@@ -3,8 +3,9 @@
 
 # Writes OUTPUT, the installer of the bundle in BUNDLE as version VERSION
 # (x.y.z). The installer script gets the bundle's file and folder names
-# (relative, with backslashes) through a generated header, so that it installs
-# and lists exactly those. When QUORVANE_SIGN_PFX is set, the uninstaller and
+# (relative, with backslashes) and the length of the longest through a
+# generated header with their total size, so that it installs and lists
+# exactly those, checks the free space and refuses a folder too long for them. When QUORVANE_SIGN_PFX is set, the uninstaller and
 # the installer are signed with installer/sign.sh as makensis writes them.
 # The installer carries the shortcut helper of the windows-release build
 # (QUORVANE_SHORTCUT_HELPER names another).
@@ -27,6 +28,10 @@ build_installer() {
       printf '  !insertmacro ${action} "%s"\n' "${name//\//\\}"
     done
     echo '!macroend'
+    printf '!define LONGEST_BUNDLE_PATH %s\n' \
+      "$( (cd "$bundle" && find . -mindepth 1 | sed 's|^\./||' && echo installed-files.txt) |
+        awk '{ if (length($0) > n) n = length($0) } END { print n }')"
+    printf '!define BUNDLE_SIZE_KIB %s\n' "$(du -sk --apparent-size "$bundle" | cut -f1)"
   } >"$file_list"
   [[ -z "${QUORVANE_SIGN_PFX:-}" ]] || sign=("-DSIGN=bash \"$repo_root/installer/sign.sh\"")
   run_quietly makensis -V2 -INPUTCHARSET UTF8 \

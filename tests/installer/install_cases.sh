@@ -31,6 +31,38 @@ case_install() {
   check "the log goes where /LOG= says, and says why" grep -q "setup is already running" \
     <(iconv -f UTF-16 -t UTF-8 "$WINEPREFIX/drive_c/users/Public/admin setup.log") || return 1
 
+  # Traditional Chinese has no translation: English throughout, from the
+  # first dialog on.
+  text="$( (export LC_ALL=zh_TW.UTF-8 LANG=zh_TW.UTF-8 &&
+    win "$probe" dialog "$(to_windows_path "$old_windows")") 2>/dev/null | tr -d '\r')"
+  check "zh-TW gets the message in English" has "$text" "needs 64-bit Windows 10" || return 1
+
+  # Windows 10 before version 1703, as its registry says (without Wine's
+  # own version setting, Wine reports what the registry holds).
+  local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+  win reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  win reg add "$nt" /v CurrentVersion /d 10.0 /f >/dev/null 2>&1
+  win reg add "$nt" /v CurrentBuild /d 10586 /f >/dev/null 2>&1
+  win reg add "$nt" /v CurrentBuildNumber /d 10586 /f >/dev/null 2>&1
+  code=0
+  win "$setup" /S || code=$?
+  win reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  check "setup on Windows 10 build 10586 ends with 2 (got $code)" is "$code" 2 || return 1
+  check "it says why" has "$(log_tail setup 2)" "version 1703 or later" || return 1
+
+  # A second setup while the first shows its first page: refused, and said
+  # in the log that the first holds open.
+  win "$setup" >/dev/null 2>&1 &
+  local first=$!
+  sleep 5
+  code=0
+  win "$setup" /S || code=$?
+  wineserver -k
+  wait "$first"
+  check "a second setup beside an open one ends with 2 (got $code)" is "$code" 2 || return 1
+  check "its refusal is in the shared log" has "$(log_tail setup 2)" "setup is already running" ||
+    return 1
+
   code=0
   setup_into "$setup" 'C:\windows\win.ini\Quorvane AI' || code=$?
   check "setup into a folder that cannot be made ends with 2 (got $code)" is "$code" 2 || return 1
@@ -104,7 +136,7 @@ case_install() {
   check "removal with a held file changed nothing" is "$(fingerprint "$dir")" "$before" ||
     return 1
   check "the shortcut stays" test -f "$programs/Quorvane AI.lnk" || return 1
-  check "the log keeps the earlier runs" is "$(show_logs 2>&1 | grep -c "Installing Quorvane")" 3 ||
+  check "the log keeps the earlier runs" is "$(show_logs 2>&1 | grep -c "Installing Quorvane")" 4 ||
     return 1
   check "each line of the log starts with its time" not grep -v -E \
     '^(--- .*|[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} .*)$' <(show_logs 2>&1) ||

@@ -17,11 +17,8 @@
 //   installer_probe security PATH    the access list of PATH in SDDL
 //   installer_probe host             the image of the process that owns the
 //                                    host's window, or "none"
-//   installer_probe dialog COMMAND_LINE  runs a program, prints the texts of
-//                                    the first dialog it shows (or a program
-//                                    it starts shows) and of the controls in
-//                                    it, cancels that dialog and returns the
-//                                    program's exit code
+//   installer_probe dialog COMMAND_LINE  the texts of the first dialog a
+//                                    program shows, cancelled (probe_dialogs.h)
 #include <windows.h>
 // After windows.h, which it needs.
 #include <sddl.h>
@@ -31,18 +28,10 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/installer/probe_dialogs.h"
+#include "tests/installer/probe_process.h"
 
-std::string Utf8(const wchar_t* text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) {
-    return {};
-  }
-  std::string result(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
-  result.pop_back();
-  return result;
-}
+namespace {
 
 void PrintNumbers(const char* name, DWORD most, DWORD least) {
   std::printf("%s=%u.%u.%u.%u\n", name, static_cast<unsigned>(HIWORD(most)),
@@ -90,28 +79,6 @@ int PrintCredential(const wchar_t* name) {
   }
   std::fprintf(stderr, "credential read failed (error %lu)\n", GetLastError());
   return 1;
-}
-
-// Starts a program; reports why when it cannot.
-bool Start(const wchar_t* command_line, PROCESS_INFORMATION& process) {
-  std::wstring writable(command_line);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    std::fprintf(stderr, "cannot start the program (error %lu)\n", GetLastError());
-    return false;
-  }
-  return true;
-}
-
-// The exit code of a started program, its handles closed.
-int Finish(const PROCESS_INFORMATION& process) {
-  DWORD code = 255;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
 }
 
 int Run(const wchar_t* command_line) {
@@ -194,53 +161,6 @@ int PrintHost() {
     CloseHandle(process);
   }
   return 0;
-}
-
-// The first visible dialog-class window: setup's pages and message boxes,
-// which may belong to a process that the started program started in turn.
-BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
-  wchar_t name[16];
-  if (IsWindowVisible(window) && GetClassNameW(window, name, 16) > 0 &&
-      std::wstring(name) == L"#32770") {
-    *reinterpret_cast<HWND*>(context) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-void PrintText(HWND window) {
-  wchar_t text[2048];
-  if (GetWindowTextW(window, text, 2048) > 0) {
-    std::printf("%s\n", Utf8(text).c_str());
-  }
-}
-
-BOOL CALLBACK PrintChildText(HWND window, LPARAM) {
-  PrintText(window);
-  return TRUE;
-}
-
-int Dialog(const wchar_t* command_line) {
-  PROCESS_INFORMATION process{};
-  if (!Start(command_line, process)) {
-    return 255;
-  }
-  HWND found = nullptr;
-  for (int i = 0; i < 600 && !found; ++i) {
-    if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) {
-      break;
-    }
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&found));
-  }
-  if (found) {
-    Sleep(500);
-    PrintText(found);
-    EnumChildWindows(found, PrintChildText, 0);
-    std::fflush(stdout);
-    PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
-  }
-  WaitForSingleObject(process.hProcess, 60000);
-  return Finish(process);
 }
 
 // Default processing agrees to WM_QUERYENDSESSION and ignores WM_ENDSESSION.

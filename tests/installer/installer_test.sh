@@ -7,14 +7,15 @@
 # case in a Wine prefix of its own (lib.sh: the helpers; *_cases.sh: the
 # cases by topic). A failed check prints the installer's own log.
 #
-#   tests/installer/installer_test.sh [CASE...]   cases: install upgrade uninstall integration
+#   tests/installer/installer_test.sh [CASE...]
+#       cases: install upgrade uninstall folders disk integration (disk mounts a tmpfs: root)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$repo_root/scripts/lib/installer.sh"
 cd "$repo_root"
 
 cases=("$@")
-((${#cases[@]})) || cases=(install upgrade uninstall integration)
+((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration)
 
 install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" || exit 1
 ensure_display || exit 1
@@ -42,26 +43,48 @@ mkdir -p "$work/signing"
     openssl pkcs12 -export -inkey code.key -in code.pem -certfile ca.pem -out code.pfx \
       -passout file:password
 ) >/dev/null 2>&1 || { echo "cannot make the test certificate" && exit 1; }
-QUORVANE_SIGN_PASSWORD_FILE="$work/signing/password" \
-  run_quietly bash scripts/package.sh --sign "$work/signing/code.pfx" || exit 1
+# A wrong password stops the packaging before anything is built, and leaves
+# no setup of an earlier build at the output path.
+stale="$repo_root/build/windows/QuorvaneAI-$(
+  sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-setup.exe"
+mkdir -p "$(dirname "$stale")" && echo "an earlier build" >"$stale"
+code=0
+QUORVANE_SIGN_PASSWORD=wrong bash scripts/package.sh --sign "$work/signing/code.pfx" \
+  >"$work/wrong-password.out" 2>&1 || code=$?
+if ((code != 2)) || [[ -e "$stale" ]] || grep -q "building the release" "$work/wrong-password.out"; then
+  echo "FAIL: packaging with a wrong password (exit $code) must stop first, with no setup left"
+  exit 1
+fi
+# The password file named relative to the folder the packaging starts in.
+(cd "$work/signing" &&
+  QUORVANE_SIGN_PASSWORD_FILE=password run_quietly bash "$repo_root/scripts/package.sh" \
+    --sign code.pfx) || exit 1
 
 version="$(project_version "$release_dir")"
 setup="$repo_root/build/windows/QuorvaneAI-$version-setup.exe"
 next_version="${version%.*}.$((${version##*.} + 1))"
 next_setup="$work/QuorvaneAI-$next_version-setup.exe"
 
-# The next version: the same bundle with other application data and a library
-# more, so that an upgrade shows in the files and a downgrade must remove it.
+# The next version: the same bundle with other application data, a library
+# and a subfolder more, so that an upgrade shows in the files and a downgrade
+# must remove them.
 cp -r "$release_dir/bundle" "$work/next-bundle"
 echo "application data of $next_version" >"$work/next-bundle/data/app.so"
 cp "$work/next-bundle/flutter_windows.dll" "$work/next-bundle/extra_helper.dll"
+mkdir "$work/next-bundle/locales"
+echo "strings of $next_version" >"$work/next-bundle/locales/en-US.pak"
 build_installer "$work/next-bundle" "$next_version" "$next_setup" || exit 1
+# A version without a library that the versions before the manifest shipped.
+slim_setup="$work/QuorvaneAI-slim-setup.exe"
+cp -r "$work/next-bundle" "$work/slim-bundle"
+rm "$work/slim-bundle/webview_windows_plugin.dll"
+build_installer "$work/slim-bundle" "$next_version" "$slim_setup" || exit 1
 probe="$work/installer_probe.exe"
 x86_64-w64-mingw32-g++-posix -std=c++17 -municode -static -O1 -Wall -Wextra -Werror \
-  -DUNICODE -D_UNICODE "$repo_root/tests/installer/installer_probe.cpp" -lversion -ladvapi32 \
-  -o "$probe" || exit 1
+  -DUNICODE -D_UNICODE -I"$repo_root" "$repo_root"/tests/installer/{installer_probe,probe_dialogs,probe_process}.cpp \
+  -lversion -ladvapi32 -o "$probe" || exit 1
 
-for part in lib install_cases upgrade_cases uninstall_cases integration_cases; do
+for part in lib install_cases upgrade_cases uninstall_cases folder_cases disk_cases integration_cases; do
   source "$repo_root/tests/installer/$part.sh"
 done
 

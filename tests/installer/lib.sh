@@ -37,6 +37,12 @@ show_logs() {
 }
 # The last run's lines of the logs (each line starts with its time).
 last_log_lines() { show_logs 2>&1 | tail -n "${1:-8}"; }
+# The last lines of setup's own log (with "uninstall": the uninstaller's).
+log_tail() {
+  cat "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp/QuorvaneAI-"$1".log \
+    "$WINEPREFIX"/drive_c/users/*/Temp/QuorvaneAI-"$1".log 2>/dev/null |
+    iconv -f UTF-16 -t UTF-8 | tail -n "$2"
+}
 
 # check DESCRIPTION COMMAND...: runs the command; on failure reports the
 # description with the installer's logs.

@@ -10,6 +10,11 @@ case_uninstall() {
   check "setup into a folder of the user's choice ends with 0 (got $code)" is "$code" 0 || return 1
   check "installed into that folder" test -f "$dir/quorvane_ai.exe" || return 1
   # Wine keeps only the Unix mode of an access list: Everyone's entry goes.
+  local dumps_key='HKLM\SOFTWARE\Microsoft\Windows\Windows Error Reporting\LocalDumps\quorvane_ai.exe'
+  check "crash dumps go to the local data" is "$(reg_value "$dumps_key" DumpFolder)" \
+    '%LOCALAPPDATA%\Quorvane AI\crashes' || return 1
+  check "the last ten" is "$(reg_value "$dumps_key" DumpCount)" 0xa || return 1
+  check "as mini dumps" is "$(reg_value "$dumps_key" DumpType)" 0x1 || return 1
   check "the folder is restricted" grep -q "writable by administrators only" <(show_logs 2>&1) ||
     return 1
   check "no access for everyone" not grep -q ";WD)" \
@@ -74,6 +79,7 @@ SCRIPT
   check "Start-menu shortcut removed" test ! -e "$programs/Quorvane AI.lnk" || return 1
   check "desktop shortcut removed" test ! -e "$desktop/Quorvane AI.lnk" || return 1
   check "uninstall entry removed" not reg_has_key "$uninstall_key" || return 1
+  check "crash dump settings removed" not reg_has_key "$dumps_key" || return 1
   check "launch-at-login entry removed" is "$(reg_value "$run_key" "Quorvane AI")" "" || return 1
   check "its startup mark removed" is "$(reg_value "$approved" "Quorvane AI")" "" || return 1
   check "settings kept" is "$(reg_value "$settings_key\\Desktop" CloseToTray)" 0x0 || return 1
@@ -83,9 +89,13 @@ SCRIPT
   code=0
   setup_into "$setup" "$windows_dir" || code=$?
   check "setup again ends with 0 (got $code)" is "$code" 0 || return 1
+  # Crash dump settings changed by an administrator are not setup's to remove.
+  win reg add "$dumps_key" /v DumpFolder /t REG_EXPAND_SZ /d 'D:\dumps' /f >/dev/null 2>&1
   code=0
   run_line "$(uninstall_line "$windows_dir" "/S /PURGE")" || code=$?
   check "removal with /PURGE ends with 0 (got $code)" is "$code" 0 || return 1
+  check "changed crash dump settings stay" is "$(reg_value "$dumps_key" DumpFolder)" 'D:\dumps' ||
+    return 1
   wait_for_prefix
   check "program folder removed with /PURGE" test ! -e "$dir" || return 1
   check "settings removed with /PURGE" not reg_has_key "$settings_key" || return 1

@@ -42,6 +42,16 @@ case_upgrade() {
   check "the uninstall entry shows the new version" \
     is "$(reg_value "$uninstall_key" DisplayVersion)" "$next_version" || return 1
 
+  # Asked whether to downgrade, the user says No (the default): exit 1.
+  local text
+  code=0
+  text="$(win "$probe" dialog "$(to_windows_path "$setup")" | tr -d '\r')" || code=$?
+  check "the downgrade question is asked" has "$text" "Replace it with the older version" ||
+    return 1
+  check "No to the downgrade ends with 1 (got $code)" is "$code" 1 || return 1
+  check "and keeps the newer version" is "$(reg_value "$uninstall_key" DisplayVersion)" \
+    "$next_version" || return 1
+
   code=0
   closing_script </dev/null | run_host "$exe" || code=$?
   check "the new host starts and exits 0 (got $code)" is "$code" 0 || return 1
@@ -74,6 +84,7 @@ case_upgrade() {
   check "the downgrade ends with 0 (got $code)" is "$code" 0 || return 1
   check "the downgrade is logged" grep -q "this is a downgrade" <(show_logs 2>&1) || return 1
   check "the library of the newer version is removed" test ! -e "$dir/extra_helper.dll" || return 1
+  check "so is its subfolder" test ! -e "$dir/locales" || return 1
   check "the older version is registered" \
     is "$(reg_value "$uninstall_key" DisplayVersion)" "$version" || return 1
   check "the deleted desktop shortcut stays deleted" test ! -e "$desktop/Quorvane AI.lnk" ||
