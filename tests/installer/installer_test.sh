@@ -8,14 +8,14 @@
 # cases by topic). A failed check prints the installer's own log.
 #
 #   tests/installer/installer_test.sh [CASE...]
-#       cases: install upgrade uninstall folders disk integration (disk mounts a tmpfs: root)
+#       cases: install upgrade uninstall folders disk integration symbols (disk mounts a tmpfs: root)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$repo_root/scripts/lib/installer.sh"
 cd "$repo_root"
 
 cases=("$@")
-((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration)
+((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration symbols)
 
 install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" || exit 1
 ensure_display || exit 1
@@ -84,7 +84,8 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -municode -static -O1 -Wall -Wextra -Wer
   -DUNICODE -D_UNICODE -I"$repo_root" "$repo_root"/tests/installer/{installer_probe,probe_dialogs,probe_process}.cpp \
   -lversion -ladvapi32 -o "$probe" || exit 1
 
-for part in lib install_cases upgrade_cases uninstall_cases folder_cases disk_cases integration_cases; do
+for part in lib install_cases upgrade_cases uninstall_cases folder_cases disk_cases integration_cases \
+  symbols_cases; do
   source "$repo_root/tests/installer/$part.sh"
 done
 
