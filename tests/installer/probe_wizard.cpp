@@ -1,0 +1,224 @@
+#include "tests/installer/probe_wizard.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/installer/probe_process.h"
+
+namespace {
+
+constexpr DWORD kEndTimeoutMs = 30000;
+constexpr UINT kEndedExitCode = 254;
+constexpr int kNoWindowExitCode = 253;
+constexpr int kHeaderTitleId = 1037;
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64];
+  return GetClassNameW(window, name, 64) > 0 ? name : L"";
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[2048];
+  return GetWindowTextW(window, text, 2048) > 0 ? text : L"";
+}
+
+HWND PageOf(HWND wizard) { return FindWindowExW(wizard, nullptr, L"#32770", nullptr); }
+
+// Setup's wizard holds its page as a child dialog; a message box holds none.
+struct Search {
+  bool wizard;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  if (IsWindowVisible(window) && ClassOf(window) == L"#32770" &&
+      (PageOf(window) != nullptr) == search->wizard) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitFor(HANDLE process, bool wizard) {
+  Search search{wizard, nullptr};
+  for (int i = 0; i < 300 && !search.found; ++i) {
+    if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) {
+      return nullptr;
+    }
+    EnumWindows(FindTopDialog, reinterpret_cast<LPARAM>(&search));
+  }
+  Sleep(500);
+  return search.found;
+}
+
+// The font setup's dialogs declare (the language files keep the default):
+// MS Shell Dlg, 8 points.
+HFONT DeclaredDialogFont(HDC context) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72);
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
+  return CreateFontIndirectW(&font);
+}
+
+// The control's font: the one it answers to WM_GETFONT (none: the system
+// font), or where it gives no answer to another process (Wine), the font
+// its dialog declares.
+HFONT FontOf(HWND control, HDC context, bool& declared) {
+  DWORD_PTR font = 0;
+  declared = !SendMessageTimeoutW(control, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
+  if (declared) {
+    return DeclaredDialogFont(context);
+  }
+  return font ? reinterpret_cast<HFONT>(font) : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+// The rectangle the text needs in the control's font, wrapped to the given
+// width or on one line; LONG_MAX when that font cannot be used here.
+SIZE TextNeeds(HWND control, const std::wstring& text, LONG width, bool wraps) {
+  HDC context = GetDC(control);
+  bool declared = false;
+  HFONT font = FontOf(control, context, declared);
+  HGDIOBJ previous = SelectObject(context, font);
+  if (!previous) {
+    ReleaseDC(control, context);
+    return {LONG_MAX, LONG_MAX};
+  }
+  RECT needed{0, 0, width, 0};
+  DrawTextW(context, text.c_str(), -1, &needed,
+            DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(context, previous);
+  if (declared) {
+    DeleteObject(font);
+  }
+  ReleaseDC(control, context);
+  return {needed.right - needed.left, needed.bottom - needed.top};
+}
+
+bool Fits(HWND control) {
+  LONG style = GetWindowLongW(control, GWL_STYLE);
+  std::wstring kind = ClassOf(control);
+  if (style & (WS_VSCROLL | WS_HSCROLL)) {
+    return false;
+  }
+  std::wstring text = TextOf(control);
+  RECT client{};
+  GetClientRect(control, &client);
+  if (text.empty() || !IsWindowVisible(control)) {
+    return true;
+  }
+  if (kind == L"Static") {
+    LONG type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) {
+      return true;
+    }
+    SIZE needs = TextNeeds(control, text, client.right, type != SS_LEFTNOWORDWRAP);
+    return needs.cx <= client.right && needs.cy <= client.bottom;
+  }
+  LONG type = style & BS_TYPEMASK;
+  if (kind == L"Button" && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON &&
+      type != BS_GROUPBOX) {
+    LONG room = client.right - GetSystemMetrics(SM_CXMENUCHECK) - GetSystemMetrics(SM_CXEDGE);
+    SIZE needs = TextNeeds(control, text, room, (style & BS_MULTILINE) != 0);
+    return needs.cx <= room && needs.cy <= client.bottom;
+  }
+  return true;
+}
+
+BOOL CALLBACK PrintCutOff(HWND control, LPARAM) {
+  std::wstring kind = ClassOf(control);
+  if ((kind == L"Static" || kind == L"Button" || kind == WC_TREEVIEWW) && !Fits(control)) {
+    std::wstring text = TextOf(control);
+    std::printf("cut off: %s\n", text.empty() ? "the components list" : Utf8(text.c_str()).c_str());
+  }
+  return TRUE;
+}
+
+void PrintFit(HWND wizard) {
+  HWND header = GetDlgItem(wizard, kHeaderTitleId);
+  std::printf("page: %s\n", Utf8(TextOf(header ? header : wizard).c_str()).c_str());
+  EnumChildWindows(wizard, PrintCutOff, 0);
+}
+
+BOOL CALLBACK PrintMessageText(HWND control, LPARAM) {
+  if (ClassOf(control) == L"Static" && !TextOf(control).empty()) {
+    std::printf("message: %s\n", Utf8(TextOf(control).c_str()).c_str());
+  }
+  return TRUE;
+}
+
+// Presses a button of a dialog as a click would, without waiting for what
+// the press starts (a message box would block a sent message).
+void Press(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Waits until the page changes, a message box shows or the program ends.
+void WaitAfterNext(HANDLE process, HWND wizard, HWND page) {
+  Search search{false, nullptr};
+  for (int i = 0; i < 300; ++i) {
+    if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0 || PageOf(wizard) != page) {
+      break;
+    }
+    EnumWindows(FindTopDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      break;
+    }
+  }
+  Sleep(500);
+}
+
+bool RunStep(HANDLE process, const std::wstring& step) {
+  bool message_step = step == L"refuse";
+  HWND window = WaitFor(process, !message_step);
+  if (!window) {
+    std::fprintf(stderr, "no %s for the step %s\n", message_step ? "message box" : "wizard",
+                 Utf8(step.c_str()).c_str());
+    return false;
+  }
+  if (step == L"fit") {
+    PrintFit(window);
+  } else if (step == L"next") {
+    HWND page = PageOf(window);
+    Press(window, IDOK);
+    WaitAfterNext(process, window, page);
+  } else if (step == L"cancel") {
+    Press(window, IDCANCEL);
+    HWND question = WaitFor(process, false);
+    if (question) {
+      Press(question, IDYES);
+    }
+  } else {
+    EnumChildWindows(window, PrintMessageText, 0);
+    Press(window, IDCANCEL);
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+}  // namespace
+
+int Wizard(const wchar_t* command_line, int step_count, wchar_t** steps) {
+  PROCESS_INFORMATION process{};
+  if (!Start(command_line, process)) {
+    return 255;
+  }
+  for (int i = 0; i < step_count; ++i) {
+    if (!RunStep(process.hProcess, steps[i])) {
+      TerminateProcess(process.hProcess, kNoWindowExitCode);
+      break;
+    }
+  }
+  if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_TIMEOUT) {
+    std::fprintf(stderr, "the program did not end; ended it\n");
+    TerminateProcess(process.hProcess, kEndedExitCode);
+    WaitForSingleObject(process.hProcess, kEndTimeoutMs);
+  }
+  return Finish(process);
+}
