@@ -17,7 +17,9 @@ cd "$repo_root"
 cases=("$@")
 ((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration pages)
 
-install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" || exit 1
+# A font with Chinese glyphs, without which Wine draws (and measures) boxes.
+install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" \
+  fonts-wqy-microhei || exit 1
 ensure_display || exit 1
 
 release_dir="$repo_root/build/windows-release"

@@ -56,34 +56,39 @@ HWND WaitFor(HANDLE process, bool wizard) {
   return search.found;
 }
 
-// The font setup's dialogs declare (the language files keep the default):
-// MS Shell Dlg, 8 points.
-HFONT DeclaredDialogFont(HDC context) {
+// The font a page's dialog declares, for the language: face and points.
+struct DialogFont {
+  std::wstring face;
+  int points;
+};
+
+HFONT CreateDialogFont(HDC context, const DialogFont& declared) {
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(8, GetDeviceCaps(context, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(declared.points, GetDeviceCaps(context, LOGPIXELSY), 72);
   font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpyW(font.lfFaceName, L"MS Shell Dlg");
+  lstrcpynW(font.lfFaceName, declared.face.c_str(), LF_FACESIZE);
   return CreateFontIndirectW(&font);
 }
 
 // The control's font: the one it answers to WM_GETFONT (none: the system
 // font), or where it gives no answer to another process (Wine), the font
 // its dialog declares.
-HFONT FontOf(HWND control, HDC context, bool& declared) {
+HFONT FontOf(HWND control, HDC context, const DialogFont& dialog_font, bool& created) {
   DWORD_PTR font = 0;
-  declared = !SendMessageTimeoutW(control, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
-  if (declared) {
-    return DeclaredDialogFont(context);
+  created = !SendMessageTimeoutW(control, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
+  if (created) {
+    return CreateDialogFont(context, dialog_font);
   }
   return font ? reinterpret_cast<HFONT>(font) : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
 // The rectangle the text needs in the control's font, wrapped to the given
 // width or on one line; LONG_MAX when that font cannot be used here.
-SIZE TextNeeds(HWND control, const std::wstring& text, LONG width, bool wraps) {
+SIZE TextNeeds(HWND control, const std::wstring& text, LONG width, bool wraps,
+               const DialogFont& dialog_font) {
   HDC context = GetDC(control);
-  bool declared = false;
-  HFONT font = FontOf(control, context, declared);
+  bool created = false;
+  HFONT font = FontOf(control, context, dialog_font, created);
   HGDIOBJ previous = SelectObject(context, font);
   if (!previous) {
     ReleaseDC(control, context);
@@ -93,14 +98,14 @@ SIZE TextNeeds(HWND control, const std::wstring& text, LONG width, bool wraps) {
   DrawTextW(context, text.c_str(), -1, &needed,
             DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(context, previous);
-  if (declared) {
+  if (created) {
     DeleteObject(font);
   }
   ReleaseDC(control, context);
   return {needed.right - needed.left, needed.bottom - needed.top};
 }
 
-bool Fits(HWND control) {
+bool Fits(HWND control, const DialogFont& dialog_font) {
   LONG style = GetWindowLongW(control, GWL_STYLE);
   std::wstring kind = ClassOf(control);
   if (style & (WS_VSCROLL | WS_HSCROLL)) {
@@ -117,32 +122,33 @@ bool Fits(HWND control) {
     if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) {
       return true;
     }
-    SIZE needs = TextNeeds(control, text, client.right, type != SS_LEFTNOWORDWRAP);
+    SIZE needs = TextNeeds(control, text, client.right, type != SS_LEFTNOWORDWRAP, dialog_font);
     return needs.cx <= client.right && needs.cy <= client.bottom;
   }
   LONG type = style & BS_TYPEMASK;
   if (kind == L"Button" && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON &&
       type != BS_GROUPBOX) {
     LONG room = client.right - GetSystemMetrics(SM_CXMENUCHECK) - GetSystemMetrics(SM_CXEDGE);
-    SIZE needs = TextNeeds(control, text, room, (style & BS_MULTILINE) != 0);
+    SIZE needs = TextNeeds(control, text, room, (style & BS_MULTILINE) != 0, dialog_font);
     return needs.cx <= room && needs.cy <= client.bottom;
   }
   return true;
 }
 
-BOOL CALLBACK PrintCutOff(HWND control, LPARAM) {
+BOOL CALLBACK PrintCutOff(HWND control, LPARAM context) {
   std::wstring kind = ClassOf(control);
-  if ((kind == L"Static" || kind == L"Button" || kind == WC_TREEVIEWW) && !Fits(control)) {
+  if ((kind == L"Static" || kind == L"Button" || kind == WC_TREEVIEWW) &&
+      !Fits(control, *reinterpret_cast<const DialogFont*>(context))) {
     std::wstring text = TextOf(control);
     std::printf("cut off: %s\n", text.empty() ? "the components list" : Utf8(text.c_str()).c_str());
   }
   return TRUE;
 }
 
-void PrintFit(HWND wizard) {
+void PrintFit(HWND wizard, const DialogFont& dialog_font) {
   HWND header = GetDlgItem(wizard, kHeaderTitleId);
   std::printf("page: %s\n", Utf8(TextOf(header ? header : wizard).c_str()).c_str());
-  EnumChildWindows(wizard, PrintCutOff, 0);
+  EnumChildWindows(wizard, PrintCutOff, reinterpret_cast<LPARAM>(&dialog_font));
 }
 
 BOOL CALLBACK PrintMessageText(HWND control, LPARAM) {
@@ -182,8 +188,9 @@ bool RunStep(HANDLE process, const std::wstring& step) {
                  Utf8(step.c_str()).c_str());
     return false;
   }
-  if (step == L"fit") {
-    PrintFit(window);
+  if (step.rfind(L"fit=", 0) == 0 && step.find(L':') != std::wstring::npos) {
+    size_t colon = step.rfind(L':');
+    PrintFit(window, {step.substr(4, colon - 4), _wtoi(step.c_str() + colon + 1)});
   } else if (step == L"next") {
     HWND page = PageOf(window);
     Press(window, IDOK);
@@ -194,9 +201,12 @@ bool RunStep(HANDLE process, const std::wstring& step) {
     if (question) {
       Press(question, IDYES);
     }
-  } else {
+  } else if (step == L"refuse") {
     EnumChildWindows(window, PrintMessageText, 0);
     Press(window, IDCANCEL);
+  } else {
+    std::fprintf(stderr, "unknown step %s\n", Utf8(step.c_str()).c_str());
+    return false;
   }
   std::fflush(stdout);
   return true;

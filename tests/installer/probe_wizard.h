@@ -3,9 +3,10 @@
 #define TESTS_INSTALLER_PROBE_WIZARD_H_
 
 // Runs a program and drives its wizard with the given steps, in order:
-//   fit     prints "page: TITLE" and, for every label of the page that does
-//           not fit its control (in the control's own font) or has a scroll
-//           bar, "cut off: TEXT"
+//   fit=FACE:POINTS  prints "page: TITLE" and, for every label of the page
+//           that does not fit its control or has a scroll bar, "cut off:
+//           TEXT"; measured in the control's own font, or where the program
+//           does not tell it (Wine), in the font its dialogs declare
 //   next    presses Next (or Install, Uninstall) and waits for what follows
 //   cancel  presses Cancel and confirms the question whether to quit
 //   refuse  prints "message: TEXT" for the message box shown and answers it
