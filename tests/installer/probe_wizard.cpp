@@ -70,36 +70,37 @@ HFONT CreateDialogFont(HDC context, const DialogFont& declared) {
   return CreateFontIndirectW(&font);
 }
 
-// The control's font: the one it answers to WM_GETFONT (none: the system
-// font), or where it gives no answer to another process (Wine), the font
-// its dialog declares.
-HFONT FontOf(HWND control, HDC context, const DialogFont& dialog_font, bool& created) {
+// The control's font, when it tells another process and the handle can be
+// used here (none: the system font); else, as under Wine, which answers no
+// WM_GETFONT from another process, the font its dialog declares.
+HFONT ControlFont(HWND control) {
   DWORD_PTR font = 0;
-  created = !SendMessageTimeoutW(control, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
-  if (created) {
-    return CreateDialogFont(context, dialog_font);
+  if (!SendMessageTimeoutW(control, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font)) {
+    return nullptr;
   }
   return font ? reinterpret_cast<HFONT>(font) : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
 // The rectangle the text needs in the control's font, wrapped to the given
-// width or on one line; LONG_MAX when that font cannot be used here.
+// width or on one line.
 SIZE TextNeeds(HWND control, const std::wstring& text, LONG width, bool wraps,
                const DialogFont& dialog_font) {
   HDC context = GetDC(control);
-  bool created = false;
-  HFONT font = FontOf(control, context, dialog_font, created);
-  HGDIOBJ previous = SelectObject(context, font);
+  HFONT created = nullptr;
+  HGDIOBJ previous = nullptr;
+  if (HFONT font = ControlFont(control)) {
+    previous = SelectObject(context, font);
+  }
   if (!previous) {
-    ReleaseDC(control, context);
-    return {LONG_MAX, LONG_MAX};
+    created = CreateDialogFont(context, dialog_font);
+    previous = SelectObject(context, created);
   }
   RECT needed{0, 0, width, 0};
   DrawTextW(context, text.c_str(), -1, &needed,
             DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(context, previous);
   if (created) {
-    DeleteObject(font);
+    DeleteObject(created);
   }
   ReleaseDC(control, context);
   return {needed.right - needed.left, needed.bottom - needed.top};
