@@ -19,6 +19,8 @@
 //                                    host's window, or "none"
 //   installer_probe dialog COMMAND_LINE  the texts of the first dialog a
 //                                    program shows, cancelled (probe_dialogs.h)
+//   installer_probe wizard COMMAND_LINE STEP...  drives a program's wizard
+//                                    page by page (probe_wizard.h)
 #include <windows.h>
 // After windows.h, which it needs.
 #include <sddl.h>
@@ -30,6 +32,7 @@
 
 #include "tests/installer/probe_dialogs.h"
 #include "tests/installer/probe_process.h"
+#include "tests/installer/probe_wizard.h"
 
 namespace {
 
@@ -218,9 +221,12 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"dialog") {
     return Dialog(argv[2]);
   }
+  if (argc >= 3 && std::wstring(argv[1]) == L"wizard") {
+    return Wizard(argv[2], argc - 3, argv + 3);
+  }
   std::fprintf(stderr,
                "usage: installer_probe version FILE | credential NAME | run COMMAND_LINE | "
                "stubborn-window | hung-window | hold FILE UNTIL | hold-mutex NAME UNTIL | "
-               "security PATH | host | dialog COMMAND_LINE\n");
+               "security PATH | host | dialog COMMAND_LINE | wizard COMMAND_LINE STEP...\n");
   return 2;
 }
