@@ -2,20 +2,22 @@
 # The installer under Wine: silent install (signed), refusals before any page,
 # files held open, upgrade over a running, a refusing and a hung host,
 # downgrade, upgrade into another folder, removal (registered commands, with
-# and without /PURGE), quorvane:// links, the wizard's pages. Builds the signed installer with
+# and without /PURGE), quorvane:// links, the wizard's pages, an update handed
+# over by the host. Builds the signed installer with
 # scripts/package.sh and a second one a patch version later, then runs each
 # case in a Wine prefix of its own (lib.sh: the helpers; *_cases.sh: the
 # cases by topic). A failed check prints the installer's own log.
 #
 #   tests/installer/installer_test.sh [CASE...]
-#       cases: install upgrade uninstall folders disk integration symbols pages (disk mounts a tmpfs: root)
+#       cases: install upgrade uninstall folders disk integration symbols pages update
+#       (disk mounts a tmpfs: root)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$repo_root/scripts/lib/installer.sh"
 cd "$repo_root"
 
 cases=("$@")
-((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration symbols pages)
+((${#cases[@]})) || cases=(install upgrade uninstall folders disk integration symbols pages update)
 
 # A font with Chinese glyphs, without which Wine draws (and measures) boxes.
 install_missing "${build_packages[@]}" "${wine_packages[@]}" "${package_packages[@]}" \
@@ -87,7 +89,7 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -municode -static -O1 -Wall -Wextra -Wer
   -lversion -ladvapi32 -lgdi32 -o "$probe" || exit 1
 
 for part in lib install_cases upgrade_cases uninstall_cases folder_cases disk_cases integration_cases \
-  symbols_cases pages_cases; do
+  symbols_cases pages_cases update_cases; do
   source "$repo_root/tests/installer/$part.sh"
 done
 
