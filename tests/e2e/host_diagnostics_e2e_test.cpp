@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,19 +19,6 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
-
-// The host's log lines written by the process with this id, without line ends.
-std::vector<std::string> LogLinesOf(DWORD process_id) {
-  std::vector<std::string> lines;
-  std::istringstream log(HostLog());
-  const std::string marker = "Z " + std::to_string(process_id) + " ";
-  std::string line;
-  while (std::getline(log, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find(marker) == 23) lines.push_back(line);
-  }
-  return lines;
-}
 
 std::string Hex(const std::string& bytes, const char* digits) {
   std::string hex;
@@ -72,7 +58,7 @@ TEST_F(HostEndToEnd, AFailedViewControllerEndsTheProcessWithOne) {
   EXPECT_EQ(host.WaitForExit(), 1u);
   EXPECT_THAT(StandardErrorLines(host), ElementsAre("Failed to create view controller."));
   // The same line in the log, with what a support engineer needs around it.
-  const std::vector<std::string> log = LogLinesOf(host.id());
+  const std::vector<std::string> log = HostLogLinesOf(host.id());
   ASSERT_EQ(log.size(), 4u);
   EXPECT_THAT(log[0], HasSubstr(" INFO Quorvane AI 1.0.0.0 starting on Windows "));
   EXPECT_THAT(log[1], EndsWith(" WARN Failed to create view controller."));
@@ -106,14 +92,14 @@ TEST_F(HostEndToEnd, StartedWithoutStreamsTheLogKeepsEverythingButTheToken) {
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(host.WaitForExit(), 0u);
 
-  const std::vector<std::string> lines = LogLinesOf(host.id());
+  const std::vector<std::string> lines = HostLogLinesOf(host.id());
   ASSERT_GE(lines.size(), 3u);
   EXPECT_THAT(lines.front(), HasSubstr(" INFO Quorvane AI 1.0.0.0 starting on Windows "));
   EXPECT_THAT(lines.front(), HasSubstr(", 64-bit, DPI awareness "));
   EXPECT_THAT(lines.front(), HasSubstr(", 1 monitor, window DPI 96, 2 command-line arguments."));
   EXPECT_THAT(lines, Contains(EndsWith(" WARN Invalid read in StandardCodecByteStreamReader")));
   EXPECT_THAT(lines.back(), EndsWith(" INFO Exiting with code 0: the window was closed."));
-  const std::vector<std::string> second_lines = LogLinesOf(second.id());
+  const std::vector<std::string> second_lines = HostLogLinesOf(second.id());
   ASSERT_EQ(second_lines.size(), 2u);
   EXPECT_THAT(second_lines[0], HasSubstr(", window DPI none, 0 command-line arguments."));
   EXPECT_THAT(second_lines[1],

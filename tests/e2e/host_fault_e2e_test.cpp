@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,18 +24,6 @@ const Json kEnd = {{"end", true}};
 const Json kCloseToTrayOff = {
     {"call", "quorvane/window"}, {"method", "setCloseToTray"}, {"args", {{"enabled", false}}}};
 const Json kClose = {{"call", "quorvane/window"}, {"method", "close"}, {"args", nullptr}};
-
-std::vector<std::string> LogLinesOf(DWORD process_id) {
-  std::vector<std::string> lines;
-  std::istringstream log(HostLog());
-  const std::string marker = "Z " + std::to_string(process_id) + " ";
-  std::string line;
-  while (std::getline(log, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find(marker) == 23) lines.push_back(line);
-  }
-  return lines;
-}
 
 std::string HexCode(DWORD code) {
   char text[16];
@@ -107,7 +94,7 @@ TEST_F(HostFaults, EveryFaultEndsWithItsCodeAndLeavesADumpOrSaysWhyNot) {
     const std::optional<DWORD> exit_code = host.WaitForExit(fault.patience);
     EXPECT_EQ(exit_code, fault.exit_code) << HexCode(exit_code.value_or(0));
 
-    const std::vector<std::string> lines = LogLinesOf(host.id());
+    const std::vector<std::string> lines = HostLogLinesOf(host.id());
     std::string crash_line;
     for (const std::string& line : lines) {
       if (line.find(" ERROR Crash (") != std::string::npos) crash_line = line;
@@ -210,7 +197,7 @@ TEST_F(HostFaults, AMissingEngineLibraryIsLoggedAndShownToTheUser) {
   ::GetExitCodeProcess(process.hProcess, &exit_code);
   ::CloseHandle(process.hProcess);
   EXPECT_EQ(exit_code, 1u);
-  const std::vector<std::string> lines = LogLinesOf(process.dwProcessId);
+  const std::vector<std::string> lines = HostLogLinesOf(process.dwProcessId);
   EXPECT_THAT(lines, Contains(HasSubstr(" ERROR The program library flutter_windows.dll could not "
                                         "be loaded (Windows error 126).")));
   EXPECT_THAT(

@@ -62,6 +62,18 @@ std::wstring HostDataFolder() {
 
 std::string HostLog() { return ReadFile(HostDataFolder() + L"\\logs\\quorvane_ai.log"); }
 
+std::vector<std::string> HostLogLinesOf(DWORD process_id) {
+  std::vector<std::string> lines;
+  std::istringstream log(HostLog());
+  const std::string marker = "Z " + std::to_string(process_id) + " ";
+  std::string line;
+  while (std::getline(log, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.find(marker) == 23) lines.push_back(line);
+  }
+  return lines;
+}
+
 std::vector<std::wstring> HostDumps() {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};

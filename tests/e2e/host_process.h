@@ -114,6 +114,8 @@ std::optional<LRESULT> SendFromOutside(HWND window, UINT message, WPARAM wparam,
 std::wstring HostDataFolder();
 /// The host's log file as it is now; empty when there is none.
 std::string HostLog();
+/// The host's log lines written by the process with this id, without line ends.
+std::vector<std::string> HostLogLinesOf(DWORD process_id);
 /// The host's crash dumps, oldest first.
 std::vector<std::wstring> HostDumps();
 /// Removes the host's log files, dumps and crash notice.

@@ -9,19 +9,6 @@
 
 namespace {
 
-constexpr DWORD kEndTimeoutMs = 30000;
-constexpr UINT kEndedExitCode = 254;
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64];
-  return GetClassNameW(window, name, 64) > 0 ? name : L"";
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[2048];
-  return GetWindowTextW(window, text, 2048) > 0 ? text : L"";
-}
-
 // The first visible dialog-class window: setup's pages and message boxes,
 // which may belong to a process that the started program started in turn.
 BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
@@ -75,12 +62,5 @@ int Dialog(const wchar_t* command_line) {
     std::fflush(stdout);
     AnswerNo(found);
   }
-  // A program still waiting (on a second dialog, say) is ended, so that the
-  // caller fails instead of hanging.
-  if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_TIMEOUT) {
-    std::fprintf(stderr, "the program did not end; ended it\n");
-    TerminateProcess(process.hProcess, kEndedExitCode);
-    WaitForSingleObject(process.hProcess, kEndTimeoutMs);
-  }
-  return Finish(process);
+  return FinishWithin(process);
 }

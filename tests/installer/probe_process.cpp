@@ -32,3 +32,24 @@ int Finish(const PROCESS_INFORMATION& process) {
   CloseHandle(process.hProcess);
   return static_cast<int>(code);
 }
+
+int FinishWithin(const PROCESS_INFORMATION& process) {
+  constexpr DWORD kEndTimeoutMs = 30000;
+  constexpr UINT kEndedExitCode = 254;
+  if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_TIMEOUT) {
+    std::fprintf(stderr, "the program did not end; ended it\n");
+    TerminateProcess(process.hProcess, kEndedExitCode);
+    WaitForSingleObject(process.hProcess, kEndTimeoutMs);
+  }
+  return Finish(process);
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64];
+  return GetClassNameW(window, name, 64) > 0 ? name : L"";
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[2048];
+  return GetWindowTextW(window, text, 2048) > 0 ? text : L"";
+}

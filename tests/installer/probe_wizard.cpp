@@ -11,20 +11,8 @@
 
 namespace {
 
-constexpr DWORD kEndTimeoutMs = 30000;
-constexpr UINT kEndedExitCode = 254;
 constexpr int kNoWindowExitCode = 253;
 constexpr int kHeaderTitleId = 1037;
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64];
-  return GetClassNameW(window, name, 64) > 0 ? name : L"";
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[2048];
-  return GetWindowTextW(window, text, 2048) > 0 ? text : L"";
-}
 
 HWND PageOf(HWND wizard) { return FindWindowExW(wizard, nullptr, L"#32770", nullptr); }
 
@@ -226,10 +214,5 @@ int Wizard(const wchar_t* command_line, int step_count, wchar_t** steps) {
       break;
     }
   }
-  if (WaitForSingleObject(process.hProcess, kEndTimeoutMs) == WAIT_TIMEOUT) {
-    std::fprintf(stderr, "the program did not end; ended it\n");
-    TerminateProcess(process.hProcess, kEndedExitCode);
-    WaitForSingleObject(process.hProcess, kEndTimeoutMs);
-  }
-  return Finish(process);
+  return FinishWithin(process);
 }
