@@ -20,30 +20,43 @@ struct Library {
   void** addresses;
 };
 
+// Every engine function the host calls, listed once: the names looked up and
+// the slots the forwarders below read come from this list.
+#define QUORVANE_ENGINE_FUNCTIONS(X)                      \
+  X(FlutterDesktopEngineCreate)                           \
+  X(FlutterDesktopEngineDestroy)                          \
+  X(FlutterDesktopEngineGetMessenger)                     \
+  X(FlutterDesktopEngineGetPluginRegistrar)               \
+  X(FlutterDesktopEngineReloadSystemFonts)                \
+  X(FlutterDesktopEngineSetNextFrameCallback)             \
+  X(FlutterDesktopViewControllerCreate)                   \
+  X(FlutterDesktopViewControllerDestroy)                  \
+  X(FlutterDesktopViewControllerGetView)                  \
+  X(FlutterDesktopViewControllerForceRedraw)              \
+  X(FlutterDesktopViewControllerHandleTopLevelWindowProc) \
+  X(FlutterDesktopViewGetHWND)                            \
+  X(FlutterDesktopMessengerSend)                          \
+  X(FlutterDesktopMessengerSendWithReply)                 \
+  X(FlutterDesktopMessengerSetCallback)                   \
+  X(FlutterDesktopMessengerSendResponse)                  \
+  X(FlutterDesktopMessengerAddRef)                        \
+  X(FlutterDesktopMessengerRelease)                       \
+  X(FlutterDesktopMessengerLock)                          \
+  X(FlutterDesktopMessengerUnlock)                        \
+  X(FlutterDesktopMessengerIsAvailable)                   \
+  X(FlutterDesktopGetDpiForMonitor)                       \
+  X(FlutterDesktopResyncOutputStreams)
+
+enum EngineSlot : size_t {
+#define QUORVANE_ENGINE_SLOT(name) k##name,
+  QUORVANE_ENGINE_FUNCTIONS(QUORVANE_ENGINE_SLOT)
+#undef QUORVANE_ENGINE_SLOT
+};
+
 constexpr const char* kEngineEntries[] = {
-    "FlutterDesktopEngineCreate",
-    "FlutterDesktopEngineDestroy",
-    "FlutterDesktopEngineGetMessenger",
-    "FlutterDesktopEngineGetPluginRegistrar",
-    "FlutterDesktopEngineReloadSystemFonts",
-    "FlutterDesktopEngineSetNextFrameCallback",
-    "FlutterDesktopViewControllerCreate",
-    "FlutterDesktopViewControllerDestroy",
-    "FlutterDesktopViewControllerGetView",
-    "FlutterDesktopViewControllerForceRedraw",
-    "FlutterDesktopViewControllerHandleTopLevelWindowProc",
-    "FlutterDesktopViewGetHWND",
-    "FlutterDesktopMessengerSend",
-    "FlutterDesktopMessengerSendWithReply",
-    "FlutterDesktopMessengerSetCallback",
-    "FlutterDesktopMessengerSendResponse",
-    "FlutterDesktopMessengerAddRef",
-    "FlutterDesktopMessengerRelease",
-    "FlutterDesktopMessengerLock",
-    "FlutterDesktopMessengerUnlock",
-    "FlutterDesktopMessengerIsAvailable",
-    "FlutterDesktopGetDpiForMonitor",
-    "FlutterDesktopResyncOutputStreams",
+#define QUORVANE_ENGINE_NAME(name) #name,
+    QUORVANE_ENGINE_FUNCTIONS(QUORVANE_ENGINE_NAME)
+#undef QUORVANE_ENGINE_NAME
 };
 void* engine_addresses[std::size(kEngineEntries)] = {};
 
@@ -109,121 +122,116 @@ std::optional<LibraryFailure> LoadEngineLibraries() {
 // wrapper and the plug-in registrant call them, forwarded to the libraries.
 using quorvane::engine_addresses;
 using quorvane::Entry;
+
+// The engine function forwarded to, from the slot of its own name.
+#define ENGINE_FUNCTION(name) Entry<decltype(&name)>(engine_addresses, quorvane::k##name)
 using quorvane::plugin_addresses;
 
 FlutterDesktopEngineRef FlutterDesktopEngineCreate(
     const FlutterDesktopEngineProperties* engine_properties) {
-  return Entry<decltype(&FlutterDesktopEngineCreate)>(engine_addresses, 0)(engine_properties);
+  return ENGINE_FUNCTION(FlutterDesktopEngineCreate)(engine_properties);
 }
 
 bool FlutterDesktopEngineDestroy(FlutterDesktopEngineRef engine) {
-  return Entry<decltype(&FlutterDesktopEngineDestroy)>(engine_addresses, 1)(engine);
+  return ENGINE_FUNCTION(FlutterDesktopEngineDestroy)(engine);
 }
 
 FlutterDesktopMessengerRef FlutterDesktopEngineGetMessenger(FlutterDesktopEngineRef engine) {
-  return Entry<decltype(&FlutterDesktopEngineGetMessenger)>(engine_addresses, 2)(engine);
+  return ENGINE_FUNCTION(FlutterDesktopEngineGetMessenger)(engine);
 }
 
 FlutterDesktopPluginRegistrarRef FlutterDesktopEngineGetPluginRegistrar(
     FlutterDesktopEngineRef engine, const char* plugin_name) {
-  return Entry<decltype(&FlutterDesktopEngineGetPluginRegistrar)>(engine_addresses, 3)(engine,
-                                                                                       plugin_name);
+  return ENGINE_FUNCTION(FlutterDesktopEngineGetPluginRegistrar)(engine, plugin_name);
 }
 
 void FlutterDesktopEngineReloadSystemFonts(FlutterDesktopEngineRef engine) {
-  Entry<decltype(&FlutterDesktopEngineReloadSystemFonts)>(engine_addresses, 4)(engine);
+  ENGINE_FUNCTION(FlutterDesktopEngineReloadSystemFonts)(engine);
 }
 
 void FlutterDesktopEngineSetNextFrameCallback(FlutterDesktopEngineRef engine,
                                               FlutterDesktopOnNextFrameCallback callback,
                                               void* user_data) {
-  Entry<decltype(&FlutterDesktopEngineSetNextFrameCallback)>(engine_addresses, 5)(engine, callback,
-                                                                                  user_data);
+  ENGINE_FUNCTION(FlutterDesktopEngineSetNextFrameCallback)(engine, callback, user_data);
 }
 
 FlutterDesktopViewControllerRef FlutterDesktopViewControllerCreate(int width, int height,
                                                                    FlutterDesktopEngineRef engine) {
-  return Entry<decltype(&FlutterDesktopViewControllerCreate)>(engine_addresses, 6)(width, height,
-                                                                                   engine);
+  return ENGINE_FUNCTION(FlutterDesktopViewControllerCreate)(width, height, engine);
 }
 
 void FlutterDesktopViewControllerDestroy(FlutterDesktopViewControllerRef controller) {
-  Entry<decltype(&FlutterDesktopViewControllerDestroy)>(engine_addresses, 7)(controller);
+  ENGINE_FUNCTION(FlutterDesktopViewControllerDestroy)(controller);
 }
 
 FlutterDesktopViewRef FlutterDesktopViewControllerGetView(
     FlutterDesktopViewControllerRef controller) {
-  return Entry<decltype(&FlutterDesktopViewControllerGetView)>(engine_addresses, 8)(controller);
+  return ENGINE_FUNCTION(FlutterDesktopViewControllerGetView)(controller);
 }
 
 void FlutterDesktopViewControllerForceRedraw(FlutterDesktopViewControllerRef controller) {
-  Entry<decltype(&FlutterDesktopViewControllerForceRedraw)>(engine_addresses, 9)(controller);
+  ENGINE_FUNCTION(FlutterDesktopViewControllerForceRedraw)(controller);
 }
 
 bool FlutterDesktopViewControllerHandleTopLevelWindowProc(
     FlutterDesktopViewControllerRef controller, HWND hwnd, UINT message, WPARAM wparam,
     LPARAM lparam, LRESULT* result) {
-  return Entry<decltype(&FlutterDesktopViewControllerHandleTopLevelWindowProc)>(
-      engine_addresses, 10)(controller, hwnd, message, wparam, lparam, result);
+  return ENGINE_FUNCTION(FlutterDesktopViewControllerHandleTopLevelWindowProc)(
+      controller, hwnd, message, wparam, lparam, result);
 }
 
 HWND FlutterDesktopViewGetHWND(FlutterDesktopViewRef view) {
-  return Entry<decltype(&FlutterDesktopViewGetHWND)>(engine_addresses, 11)(view);
+  return ENGINE_FUNCTION(FlutterDesktopViewGetHWND)(view);
 }
 
 bool FlutterDesktopMessengerSend(FlutterDesktopMessengerRef messenger, const char* channel,
                                  const uint8_t* message, size_t message_size) {
-  return Entry<decltype(&FlutterDesktopMessengerSend)>(engine_addresses, 12)(messenger, channel,
-                                                                             message, message_size);
+  return ENGINE_FUNCTION(FlutterDesktopMessengerSend)(messenger, channel, message, message_size);
 }
 
 bool FlutterDesktopMessengerSendWithReply(FlutterDesktopMessengerRef messenger, const char* channel,
                                           const uint8_t* message, size_t message_size,
                                           FlutterDesktopBinaryReply reply, void* user_data) {
-  return Entry<decltype(&FlutterDesktopMessengerSendWithReply)>(engine_addresses, 13)(
-      messenger, channel, message, message_size, reply, user_data);
+  return ENGINE_FUNCTION(FlutterDesktopMessengerSendWithReply)(messenger, channel, message,
+                                                               message_size, reply, user_data);
 }
 
 void FlutterDesktopMessengerSetCallback(FlutterDesktopMessengerRef messenger, const char* channel,
                                         FlutterDesktopMessageCallback callback, void* user_data) {
-  Entry<decltype(&FlutterDesktopMessengerSetCallback)>(engine_addresses, 14)(messenger, channel,
-                                                                             callback, user_data);
+  ENGINE_FUNCTION(FlutterDesktopMessengerSetCallback)(messenger, channel, callback, user_data);
 }
 
 void FlutterDesktopMessengerSendResponse(FlutterDesktopMessengerRef messenger,
                                          const FlutterDesktopMessageResponseHandle* handle,
                                          const uint8_t* data, size_t data_length) {
-  Entry<decltype(&FlutterDesktopMessengerSendResponse)>(engine_addresses, 15)(messenger, handle,
-                                                                              data, data_length);
+  ENGINE_FUNCTION(FlutterDesktopMessengerSendResponse)(messenger, handle, data, data_length);
 }
 
 FlutterDesktopMessengerRef FlutterDesktopMessengerAddRef(FlutterDesktopMessengerRef messenger) {
-  return Entry<decltype(&FlutterDesktopMessengerAddRef)>(engine_addresses, 16)(messenger);
+  return ENGINE_FUNCTION(FlutterDesktopMessengerAddRef)(messenger);
 }
 
 void FlutterDesktopMessengerRelease(FlutterDesktopMessengerRef messenger) {
-  Entry<decltype(&FlutterDesktopMessengerRelease)>(engine_addresses, 17)(messenger);
+  ENGINE_FUNCTION(FlutterDesktopMessengerRelease)(messenger);
 }
 
 FlutterDesktopMessengerRef FlutterDesktopMessengerLock(FlutterDesktopMessengerRef messenger) {
-  return Entry<decltype(&FlutterDesktopMessengerLock)>(engine_addresses, 18)(messenger);
+  return ENGINE_FUNCTION(FlutterDesktopMessengerLock)(messenger);
 }
 
 void FlutterDesktopMessengerUnlock(FlutterDesktopMessengerRef messenger) {
-  Entry<decltype(&FlutterDesktopMessengerUnlock)>(engine_addresses, 19)(messenger);
+  ENGINE_FUNCTION(FlutterDesktopMessengerUnlock)(messenger);
 }
 
 bool FlutterDesktopMessengerIsAvailable(FlutterDesktopMessengerRef messenger) {
-  return Entry<decltype(&FlutterDesktopMessengerIsAvailable)>(engine_addresses, 20)(messenger);
+  return ENGINE_FUNCTION(FlutterDesktopMessengerIsAvailable)(messenger);
 }
 
 UINT FlutterDesktopGetDpiForMonitor(HMONITOR monitor) {
-  return Entry<decltype(&FlutterDesktopGetDpiForMonitor)>(engine_addresses, 21)(monitor);
+  return ENGINE_FUNCTION(FlutterDesktopGetDpiForMonitor)(monitor);
 }
 
-void FlutterDesktopResyncOutputStreams() {
-  Entry<decltype(&FlutterDesktopResyncOutputStreams)>(engine_addresses, 22)();
-}
+void FlutterDesktopResyncOutputStreams() { ENGINE_FUNCTION(FlutterDesktopResyncOutputStreams)(); }
 
 extern "C" {
 void DesktopDropPluginRegisterWithRegistrar(FlutterDesktopPluginRegistrarRef registrar) {
